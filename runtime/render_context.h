@@ -1,0 +1,74 @@
+#pragma once
+// The one long-lived engine object: texture slots, camera, light and
+// material values, projection values, graphics-card results, the progress
+// hook and the frame-rate log. Lives in static storage (see renderContext()).
+#include <cstdint>
+#include <fstream>
+#include <memory>
+
+#include "runtime/frame_sample.h"
+#include "runtime/point4.h"
+
+using ProgressCallback = void (*)(double);
+
+class RenderContext {
+public:
+    static constexpr int kTextureSlots = 3000000;
+
+    RenderContext();
+    ~RenderContext();
+    RenderContext(const RenderContext&) = delete;
+    RenderContext& operator=(const RenderContext&) = delete;
+
+    ProgressCallback progressCallback = nullptr;
+    bool vendorIsAti = false;
+    double speedFactor = 1.0;
+    std::int32_t cardNumber = 0;
+    void* deviceContext = nullptr;
+    std::uint32_t displayListBase = 0;
+    Point4 lightDirection{1.0, 0.0, 0.0, 1};
+    double ambientLight[3] = {1.0, 1.0, 1.0};
+    CameraFrame camera{{0.0, 2.0, 0.0, 1}, {0.0, 0.0, 0.0, 1}, {0.0, 0.0, 1.0, 1}};
+    CameraFrame previousCamera{{0.0, 0.0, 0.0, 1}, {0.0, 0.0, 0.0, 1}, {0.0, 0.0, 0.0, 1}};
+    double materialAmbient[3] = {0.1, 0.1, 0.1};
+    double materialDiffuse[3] = {0.3, 0.6, 1.0};
+    double materialAlpha = 1.0;
+    bool generateMipmaps = false;
+    std::ofstream frameLog;
+    std::unique_ptr<FrameSample[]> frameSamples;
+    double frameLogSeconds = 0.0;
+    std::uint32_t textureIds[kTextureSlots] = {};
+    std::int32_t textureSlotBase = 0;
+    double fovOffset = 0.0;
+    double nearPlane = 1.5;
+    double farPlane = 100.0;
+
+    // Calls the progress hook with `step` when one is set.
+    void reportProgress(double step);
+    // Reserves 256 display lists; the first name goes to displayListBase.
+    void generateDisplayLists();
+
+    void setCamera(double eyeX, double eyeY, double eyeZ, double centerX, double centerY,
+                   double centerZ, double upX, double upY, double upZ);
+    void applyCamera();
+    void setLight(double x, double y, double z, double r, double g, double b);
+    void applyLight();
+    void setMaterial(double ar, double ag, double ab, double dr, double dg, double db);
+    void applyMaterial();
+
+    // Texture slots (texturing/texture_slots.cpp).
+    void createEmptyTexture(int slot, int width, int height);
+    void loadJpegTexture(const char* fileName, int slot);
+    void loadJpegTextureWithAlpha(const char* colorFileName, const char* alphaFileName, int slot);
+
+    // Graphics-card speed factor (runtime/graphics_card.cpp).
+    void detectGraphicsCard();
+
+    // Frame-rate log (runtime/frame_log.cpp).
+    void openFrameLog(const char* fileName, double seconds);
+    void storeFrameSample(double frameRate, double time, std::int32_t aux);
+    void writeFrameLog();
+};
+
+// The process-wide instance, constructed before main runs.
+RenderContext& renderContext();
