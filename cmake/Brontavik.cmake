@@ -69,10 +69,11 @@ function(brontavik_add_fuzzer name)
 endfunction()
 
 # brontavik_subsystem(NAME [LIBS ...]): the folder's library, built from every
-# .cpp file directly in it.
+# .cpp file directly in it (a main.cpp is left to the folder's executable).
 function(brontavik_subsystem name)
     cmake_parse_arguments(S "" "" "LIBS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
     if(sources)
         add_library(${name} STATIC ${sources})
         target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
