@@ -16,7 +16,9 @@ std::int64_t steadyNanos() {
 
 }  // namespace
 
-SdlSoundSystem::~SdlSoundSystem() { close(); }
+SdlSoundSystem::~SdlSoundSystem() {
+    close();
+}
 
 // The device thread's block: everything else the program does with sound
 // meets it only through the mixer's lock.
@@ -106,7 +108,9 @@ std::uint32_t SdlSoundSystem::currentPosition(int channel) {
     return static_cast<std::uint32_t>(mixer_->position(channel, steadyNanos()));
 }
 
-int SdlSoundSystem::frequency(int channel) { return mixer_ ? mixer_->frequency(channel) : 0; }
+int SdlSoundSystem::frequency(int channel) {
+    return mixer_ ? mixer_->frequency(channel) : 0;
+}
 
 bool SdlSoundSystem::setCurrentPosition(int channel, std::uint32_t frame) {
     return mixer_ && mixer_->seek(channel, frame);
@@ -116,7 +120,9 @@ bool SdlSoundSystem::setVolume(int channel, int volume) {
     return mixer_ && mixer_->setVolume(channel, volume);
 }
 
-DspUnitHandle SdlSoundSystem::fftUnit() { return mixer_ ? fftUnit_.data() : nullptr; }
+DspUnitHandle SdlSoundSystem::fftUnit() {
+    return mixer_ ? fftUnit_.data() : nullptr;
+}
 
 bool SdlSoundSystem::setDspActive(DspUnitHandle unit, bool active) {
     if (unit == nullptr || unit != fftUnit_.data()) return false;

@@ -18,7 +18,7 @@
 namespace platform {
 
 class SdlSoundSystem : public SoundSystem {
-public:
+  public:
     static constexpr int kBlockFrames = 1024;
 
     SdlSoundSystem() = default;
@@ -44,7 +44,7 @@ public:
     // Bytes of the mixer's own buffers (rings, history).
     std::size_t bufferBytes() const { return mixer_ ? mixer_->bufferBytes() : 0; }
 
-private:
+  private:
     struct Sample {
         std::string path;
         std::unique_ptr<VorbisStream> opened;  // handed to the first playSound

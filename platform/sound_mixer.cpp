@@ -19,8 +19,8 @@ struct SoundMixer::Voice {
     std::size_t ringHead = 0;
     std::size_t ringCount = 0;
     std::int64_t ringStart = 0;
-    bool eof = false;            // the decoder reached the end of the stream
-    std::int64_t eofIndex = 0;   // first frame index past the end
+    bool eof = false;              // the decoder reached the end of the stream
+    std::int64_t eofIndex = 0;     // first frame index past the end
     std::uint64_t generation = 0;  // bumped by start and seek: stale decodes are dropped
     std::int64_t pendingSeek = -1;
 

@@ -16,7 +16,7 @@
 namespace platform {
 
 class SoundMixer {
-public:
+  public:
     static constexpr std::size_t kRingFrames = 16384;  // ~0.37 s at 44.1 kHz
     static constexpr std::size_t kDecodeChunk = 4096;
     static constexpr std::size_t kHistory = 1024;
@@ -63,7 +63,7 @@ public:
     // Bytes of buffers the mixer itself holds (rings, history).
     std::size_t bufferBytes() const;
 
-private:
+  private:
     struct Voice;
     void stopVoice(Voice& v);
     bool takeFrame(Voice& v, float* frame);

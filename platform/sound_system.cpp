@@ -15,7 +15,9 @@ SoundSystem& defaultSound() {
 
 }  // namespace
 
-SoundSystem& soundSystem() { return installedSound != nullptr ? *installedSound : defaultSound(); }
+SoundSystem& soundSystem() {
+    return installedSound != nullptr ? *installedSound : defaultSound();
+}
 
 SoundSystem* setSoundSystem(SoundSystem* s) {
     SoundSystem* previous = installedSound;

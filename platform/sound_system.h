@@ -28,7 +28,7 @@ inline constexpr unsigned kLoopOff = 1;
 inline constexpr int kSpectrumBins = 512;
 
 class SoundSystem {
-public:
+  public:
     virtual ~SoundSystem() = default;
 
     // Starts output at `mixRate` Hz with up to `channels` channels; false

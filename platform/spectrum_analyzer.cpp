@@ -33,8 +33,7 @@ struct SpectrumAnalyzer::Impl {
 SpectrumAnalyzer::SpectrumAnalyzer() : impl_(std::make_unique<Impl>()) {}
 SpectrumAnalyzer::~SpectrumAnalyzer() = default;
 
-const std::array<float, SpectrumAnalyzer::kBins>& SpectrumAnalyzer::analyse(
-    const float* samples) {
+const std::array<float, SpectrumAnalyzer::kBins>& SpectrumAnalyzer::analyse(const float* samples) {
     Impl& s = *impl_;
     if (s.config == nullptr) {
         bins_.fill(0.0f);

@@ -9,7 +9,7 @@
 namespace platform {
 
 class SpectrumAnalyzer {
-public:
+  public:
     static constexpr std::size_t kWindow = 1024;
     static constexpr std::size_t kBins = 512;
 
@@ -23,7 +23,7 @@ public:
     const std::array<float, kBins>& analyse(const float* samples);
     const std::array<float, kBins>& last() const { return bins_; }
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::array<float, kBins> bins_{};

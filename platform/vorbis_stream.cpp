@@ -7,13 +7,20 @@
 #include <cstring>
 
 namespace platform {
+namespace {
+
+// Bytes held by the caller, read through vorbisfile's callbacks.
+struct MemorySource {
+    std::span<const std::uint8_t> bytes;
+    std::size_t cursor = 0;
+};
+
+}  // namespace
 
 struct VorbisStream::Impl {
     OggVorbis_File file{};
     bool opened = false;
-    // Memory source for openMemory.
-    std::span<const std::uint8_t> bytes;
-    std::size_t cursor = 0;
+    MemorySource memory;
     // Consecutive recoverable errors (holes); a stream that keeps failing ends.
     int holes = 0;
 
@@ -25,7 +32,7 @@ struct VorbisStream::Impl {
 namespace {
 
 std::size_t memoryRead(void* dst, std::size_t size, std::size_t count, void* source) {
-    auto* impl = static_cast<VorbisStream::Impl*>(source);
+    auto* impl = static_cast<MemorySource*>(source);
     if (size == 0) return 0;
     std::size_t available = impl->bytes.size() - impl->cursor;
     std::size_t n = std::min(count, available / size);
@@ -35,7 +42,7 @@ std::size_t memoryRead(void* dst, std::size_t size, std::size_t count, void* sou
 }
 
 int memorySeek(void* source, ogg_int64_t offset, int whence) {
-    auto* impl = static_cast<VorbisStream::Impl*>(source);
+    auto* impl = static_cast<MemorySource*>(source);
     ogg_int64_t base = 0;
     if (whence == SEEK_CUR) base = static_cast<ogg_int64_t>(impl->cursor);
     if (whence == SEEK_END) base = static_cast<ogg_int64_t>(impl->bytes.size());
@@ -46,7 +53,7 @@ int memorySeek(void* source, ogg_int64_t offset, int whence) {
 }
 
 long memoryTell(void* source) {
-    return static_cast<long>(static_cast<VorbisStream::Impl*>(source)->cursor);
+    return static_cast<long>(static_cast<MemorySource*>(source)->cursor);
 }
 
 }  // namespace
@@ -65,9 +72,9 @@ std::unique_ptr<VorbisStream> VorbisStream::openFile(const char* path) {
 
 std::unique_ptr<VorbisStream> VorbisStream::openMemory(std::span<const std::uint8_t> bytes) {
     auto impl = std::make_unique<Impl>();
-    impl->bytes = bytes;
-    ov_callbacks callbacks{memoryRead, nullptr, memorySeek, memoryTell};
-    if (ov_open_callbacks(impl.get(), &impl->file, nullptr, 0, callbacks) != 0) return nullptr;
+    impl->memory.bytes = bytes;
+    ov_callbacks callbacks{memoryRead, memorySeek, nullptr, memoryTell};
+    if (ov_open_callbacks(&impl->memory, &impl->file, nullptr, 0, callbacks) != 0) return nullptr;
     impl->opened = true;
     std::unique_ptr<VorbisStream> stream(new VorbisStream(std::move(impl)));
     if (!stream->describe()) return nullptr;
@@ -107,8 +114,9 @@ std::size_t VorbisStream::read(float* out, std::size_t frames) {
         int channels = info != nullptr ? info->channels : channels_;
         if (channels < 1) break;
         const float* left = pcm[0];
-        const float* right = channels == 1 ? pcm[0] : (channels == 2 || channels == 4) ? pcm[1]
-                                                                                        : pcm[2];
+        const float* right = channels == 1                      ? pcm[0]
+                             : (channels == 2 || channels == 4) ? pcm[1]
+                                                                : pcm[2];
         for (long i = 0; i < got; ++i) {
             out[2 * written] = left[i];
             out[2 * written + 1] = right[i];

@@ -9,7 +9,7 @@
 namespace platform {
 
 class VorbisStream {
-public:
+  public:
     // Opens a file; null when it is missing or not a playable Ogg Vorbis stream.
     static std::unique_ptr<VorbisStream> openFile(const char* path);
     // Decodes from bytes held by the caller, which must outlive the stream.
@@ -35,7 +35,7 @@ public:
     // stream is not seekable.
     bool seek(std::int64_t frame);
 
-private:
+  private:
     struct Impl;
     explicit VorbisStream(std::unique_ptr<Impl> impl);
     bool describe();

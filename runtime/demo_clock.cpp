@@ -65,9 +65,13 @@ void stepDemoClock() {
     demoTime += frameDelta;
 }
 
-void setMusicVolume(int level) { platform::soundSystem().setVolume(platform::kSoundAllChannels, level); }
+void setMusicVolume(int level) {
+    platform::soundSystem().setVolume(platform::kSoundAllChannels, level);
+}
 
-void closeMusic() { platform::soundSystem().close(); }
+void closeMusic() {
+    platform::soundSystem().close();
+}
 
 void repositionMusic(double time) {
     // The fixed rate, not the channel's; the sample count is unsigned 32-bit.
@@ -81,4 +85,6 @@ void repositionMusic(double time) {
     platform::soundSystem().setCurrentPosition(0, frame);
 }
 
-const float* musicSpectrum() { return platform::soundSystem().spectrum(); }
+const float* musicSpectrum() {
+    return platform::soundSystem().spectrum();
+}
