@@ -4,7 +4,7 @@
 
 // The JPEG decoder's input: an abstract stream of bytes.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource();
     // Delivers up to `wanted` bytes into `buffer` and returns how many were
     // delivered; sets *endFlag when the data has ended. Returns -1 on failure.
