@@ -53,6 +53,8 @@ Picture decodeReference(const Bytes& jpeg) {
     jpeg_mem_src(&cinfo, jpeg.data(), jpeg.size());
     jpeg_read_header(&cinfo, TRUE);
     if (cinfo.num_components == 3) cinfo.out_color_space = JCS_RGB;
+    // Chroma is widened by repeating samples, as the program's decoder does.
+    cinfo.do_fancy_upsampling = FALSE;
     jpeg_start_decompress(&cinfo);
     Picture p;
     p.width = cinfo.output_width;

