@@ -35,7 +35,7 @@ void WindowRecord::setUpPixelBuffer() {
 
     // A neutral state for pixel transfers on the window context.
     for (GLenum cap : {GL_ALPHA_TEST, GL_BLEND, GL_DEPTH_TEST, GL_DITHER, GL_FOG, GL_LIGHTING,
-                       GL_COLOR_LOGIC_OP, GL_STENCIL_TEST, GL_TEXTURE_1D, GL_TEXTURE_2D}) {
+                       GL_LOGIC_OP, GL_STENCIL_TEST, GL_TEXTURE_1D, GL_TEXTURE_2D}) {
         glDisable(cap);
     }
     glPixelTransferi(GL_MAP_COLOR, 0);

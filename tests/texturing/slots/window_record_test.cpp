@@ -36,7 +36,7 @@ Matrix expectedProjection(const Matrix& start) {
 
 void expectNeutralPixelState() {
     for (GLenum cap : {GL_ALPHA_TEST, GL_BLEND, GL_DEPTH_TEST, GL_DITHER, GL_FOG, GL_LIGHTING,
-                       GL_STENCIL_TEST, GL_TEXTURE_1D, GL_TEXTURE_2D}) {
+                       GL_LOGIC_OP, GL_STENCIL_TEST, GL_TEXTURE_1D, GL_TEXTURE_2D}) {
         EXPECT_FALSE(glIsEnabled(cap)) << "capability 0x" << std::hex << cap;
     }
     struct Value {
