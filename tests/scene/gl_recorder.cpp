@@ -2,7 +2,9 @@
 
 namespace {
 bool recording = false;
+bool capturing = false;
 std::vector<GlCall> log;
+std::vector<std::array<float, 16>> savedMatrices;
 
 void record(GlCall::Kind kind, GLenum e0 = 0, GLenum e1 = 0, float a = 0, float b = 0, float c = 0,
             float d = 0) {
@@ -21,11 +23,18 @@ void record(GlCall::Kind kind, GLenum e0 = 0, GLenum e1 = 0, float a = 0, float 
 namespace glrec {
 void start() {
     log.clear();
+    savedMatrices.clear();
     log.reserve(1 << 20);
     recording = true;
 }
 void stop() {
     recording = false;
+}
+void captureMatrices(bool on) {
+    capturing = on;
+}
+const std::vector<std::array<float, 16>>& matrices() {
+    return savedMatrices;
 }
 const std::vector<GlCall>& calls() {
     return log;
@@ -131,6 +140,12 @@ void __wrap_glPointSize(GLfloat s) {
 }
 void __wrap_glPushMatrix() {
     record(GlCall::PushMatrix);
+    if (recording && capturing) {
+        std::array<float, 16> m;
+        glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
+        savedMatrices.push_back(m);
+        log.back().matrix = static_cast<int>(savedMatrices.size()) - 1;
+    }
     __real_glPushMatrix();
 }
 void __wrap_glPopMatrix() {

@@ -5,6 +5,7 @@
 // and is then passed on to the real GL.
 #include <GL/gl.h>
 
+#include <array>
 #include <vector>
 
 struct GlCall {
@@ -37,11 +38,15 @@ struct GlCall {
     Kind kind;
     GLenum e[2] = {0, 0};  // enums / names
     float v[4] = {0, 0, 0, 0};
+    int matrix = -1;  // index into glrec::matrices() for PushMatrix, when captured
 };
 
 namespace glrec {
 void start();  // clears the log and records from now on
 void stop();
+// While on, every glPushMatrix also keeps the modelview matrix it saves.
+void captureMatrices(bool on);
+const std::vector<std::array<float, 16>>& matrices();
 const std::vector<GlCall>& calls();
 
 // One glBegin .. glEnd list: its mode and the vertices in it.
