@@ -13,5 +13,9 @@ inline platform::DeviceContext mainDeviceContext = nullptr;
 inline platform::GlContext mainGlContext = nullptr;
 
 // Outer window size from the corner points, truncated to int.
-inline int windowWidth() { return static_cast<int>(windowBottomRight.x - windowTopLeft.x); }
-inline int windowHeight() { return static_cast<int>(windowBottomRight.y - windowTopLeft.y); }
+inline int windowWidth() {
+    return static_cast<int>(windowBottomRight.x - windowTopLeft.x);
+}
+inline int windowHeight() {
+    return static_cast<int>(windowBottomRight.y - windowTopLeft.y);
+}

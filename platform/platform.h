@@ -46,7 +46,7 @@ struct OffscreenSurface {
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // Window class and display mode.
@@ -62,7 +62,8 @@ public:
                                       int x, int y, int width, int height) = 0;
     virtual DeviceContext getDeviceContext(WindowHandle window) = 0;
     virtual int choosePixelFormat(DeviceContext dc, const PixelFormatRequest& request) = 0;
-    virtual bool setPixelFormat(DeviceContext dc, int format, const PixelFormatRequest& request) = 0;
+    virtual bool setPixelFormat(DeviceContext dc, int format,
+                                const PixelFormatRequest& request) = 0;
     virtual GlContext createGlContext(DeviceContext dc) = 0;
     virtual bool makeCurrent(DeviceContext dc, GlContext context) = 0;
     virtual bool deleteGlContext(GlContext context) = 0;
@@ -85,6 +86,9 @@ public:
     virtual bool peekMessage(Message& message) = 0;
     // Hands a message to the registered window procedure.
     virtual std::intptr_t dispatchMessage(const Message& message) = 0;
+    // What the system does with a message the window procedure leaves alone.
+    virtual std::intptr_t defaultWindowProc(WindowHandle window, std::uint32_t message,
+                                            std::uintptr_t wParam, std::intptr_t lParam) = 0;
     virtual void postQuitMessage(int exitCode) = 0;
 
     // Message boxes: exact text and caption, also written to standard error.

@@ -12,7 +12,7 @@
 using ProgressCallback = void (*)(double);
 
 class RenderContext {
-public:
+  public:
     static constexpr int kTextureSlots = 3000000;
 
     RenderContext();

@@ -5,7 +5,7 @@ struct WindowRecord;
 struct InputRecord;
 
 class ScenePart {
-public:
+  public:
     virtual void setTime(double& t) = 0;
     virtual void render(double& dt, WindowRecord& window, RenderContext& context,
                         InputRecord& input) = 0;

@@ -1,0 +1,22 @@
+#pragma once
+// Program entry, the non-blocking message loop and the window procedure.
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// keys[v] is true while the key with virtual-key code v is held.
+inline bool keys[256] = {};
+// False only while the window is minimised; frames are drawn while true.
+inline bool active = true;
+
+inline constexpr const char* kWindowTitle = " = Brontavik 2006  . KRV / Zolvi 2006 = ";
+
+// Fixes the start-up settings, opens the window (which initialises the
+// demo) and runs the message loop; returns the process exit code.
+int WinMain();
+
+// Runs until WM_QUIT; returns its wParam after releasing the window.
+int runMessageLoop();
+
+std::intptr_t mainWindowProc(platform::WindowHandle window, std::uint32_t message,
+                             std::uintptr_t wParam, std::intptr_t lParam);

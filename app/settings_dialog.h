@@ -1,0 +1,3 @@
+#pragma once
+// The settings dialog shown before the window when askSettings is on.
+void runSettingsDialog();

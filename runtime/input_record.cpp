@@ -1,0 +1,9 @@
+#include "runtime/input_record.h"
+
+namespace {
+InputRecord theInputRecord;
+}
+
+InputRecord& inputRecord() {
+    return theInputRecord;
+}
