@@ -22,6 +22,11 @@ std::unique_ptr<FrameSample[]> makeFrameSamples(int count) {
     return samples;
 }
 
+double frameLogRate(double frameDelta) {
+    constexpr double kShortestStep = static_cast<double>(0.00001f);
+    return 1.0 / (frameDelta < kShortestStep ? kShortestStep : frameDelta);
+}
+
 bool storeFrameSampleIn(FrameSample* samples, int count, double frameRate, double time,
                         std::int32_t aux) {
     // The bin is checked as a double before the conversion, so a time far

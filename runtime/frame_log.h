@@ -14,6 +14,10 @@ int frameSampleCount(double seconds);
 // `count` samples, sample i at time i x 0.1 with rate 0 and aux 0.
 std::unique_ptr<FrameSample[]> makeFrameSamples(int count);
 
+// The rate the frame driver logs for a step: 1 / frameDelta, with a step
+// below 0.00001 (held in single precision) taken as 0.00001.
+double frameLogRate(double frameDelta);
+
 // Puts the sample into bin (int)(time x 10) when that bin exists; a later
 // sample in the same bin replaces the earlier one. Returns whether it was kept.
 bool storeFrameSampleIn(FrameSample* samples, int count, double frameRate, double time,

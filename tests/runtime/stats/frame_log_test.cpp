@@ -45,6 +45,15 @@ TEST(FrameLog, SampleCountIsTenthsOfSecondsTruncated) {
     EXPECT_EQ(frameSampleCount(1.0e300), 0);
 }
 
+TEST(FrameLog, RateOfAStepWithTheShortestStepClamped) {
+    EXPECT_DOUBLE_EQ(frameLogRate(0.02), 50.0);
+    EXPECT_DOUBLE_EQ(frameLogRate(0.0), 1.0 / static_cast<double>(0.00001f));
+    EXPECT_DOUBLE_EQ(frameLogRate(-0.034), frameLogRate(0.0));  // a corrected step below 0
+    std::ostringstream text;
+    text << frameLogRate(0.0);
+    EXPECT_EQ(text.str(), "100000");
+}
+
 TEST(FrameLog, StoreUsesTheTruncatedBinAndDropsTimesOutside) {
     auto samples = makeFrameSamples(10);
     EXPECT_DOUBLE_EQ(samples[7].time, 0.7000000000000001);
@@ -99,7 +108,7 @@ TEST(FrameLog, SmoothingLeavesAConstantSeriesAndShortSeriesAlone) {
 
 TEST(FrameLog, WrittenWithTheStreamsDefaultNumberFormat) {
     auto samples = makeFrameSamples(8);
-    storeFrameSampleIn(samples.get(), 8, 1.0 / 0.00001, 0.0, 0);  // a zero step
+    storeFrameSampleIn(samples.get(), 8, frameLogRate(0.0), 0.0, 0);  // a zero step
     storeFrameSampleIn(samples.get(), 8, 1234567.0, 0.25, -3);
     std::ostringstream out;
     writeFrameSamples(out, samples.get(), 8);
@@ -141,7 +150,7 @@ TEST_F(FrameLogFile, ScriptedRunWritesOneCountLineAndThreeLinesPerBin) {
     for (int frame = 0; frame < 84 * 60; ++frame) {
         const double step = (frame % 2 == 0) ? 1.0 / 50.0 : 1.0 / 75.0;
         demoTime += step;
-        context->storeFrameSample(1.0 / step, demoTime, 0);
+        context->storeFrameSample(frameLogRate(step), demoTime, 0);
         const int bin = static_cast<int>(demoTime * 10);
         if (bin < 3500) {
             rates[bin] = 1.0 / step;  // several frames per bin: the later one stays
