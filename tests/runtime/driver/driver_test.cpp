@@ -11,22 +11,9 @@
 #include "scene/scene_part.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/recording_scene.h"
 
 namespace {
-
-// A scene part that only records the steps it is given.
-class RecordingScene : public ScenePart {
-public:
-    std::vector<double> steps;
-    void setTime(double&) override {}
-    void render(double& dt, WindowRecord&, RenderContext&, InputRecord& input) override {
-        steps.push_back(dt);
-        input.auxValue = dt;
-    }
-    void spare1() override {}
-    void init(RenderContext&) override {}
-    void spare2() override {}
-};
 
 // A sound system whose music position the test sets; records every call.
 class ScriptedSound : public platform::SoundSystem {
