@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 
 namespace platform {
@@ -21,6 +22,17 @@ class SdlPlatform final : public Platform {
     bool registerWindowClass(const char*, WindowProc proc) override {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+            return false;
+        }
+        // With no display SDL falls back to its offscreen driver; a window
+        // nobody can see is a failure unless that driver was asked for.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const char* asked = std::getenv("SDL_VIDEODRIVER");
+        if (driver != nullptr &&
+            (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+            (asked == nullptr || std::strcmp(asked, driver) != 0)) {
+            std::fprintf(stderr, "SDL: no display available\n");
+            SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
             return false;
         }
         videoStarted_ = true;

@@ -57,6 +57,15 @@ void RenderContext::setMaterial(double ar, double ag, double ab, double dr, doub
     materialDiffuse[2] = db;
 }
 
+namespace {
+// Mesa copies the current colour into a tracked material lazily; reading the
+// current colour makes it do so now, before the tracking mode changes.
+void syncColorMaterial() {
+    GLfloat color[4];
+    glGetFloatv(GL_CURRENT_COLOR, color);
+}
+}  // namespace
+
 void RenderContext::applyMaterial() {
     // Colour-material tracking copies each colour into the material, then
     // goes off again so later colours do not change it.
@@ -64,9 +73,11 @@ void RenderContext::applyMaterial() {
     glColorMaterial(GL_FRONT, GL_AMBIENT);
     glColor4f(static_cast<GLfloat>(materialAmbient[0]), static_cast<GLfloat>(materialAmbient[1]),
               static_cast<GLfloat>(materialAmbient[2]), static_cast<GLfloat>(materialAlpha));
+    syncColorMaterial();
     glColorMaterial(GL_FRONT, GL_DIFFUSE);
     glColor4f(static_cast<GLfloat>(materialDiffuse[0]), static_cast<GLfloat>(materialDiffuse[1]),
               static_cast<GLfloat>(materialDiffuse[2]), static_cast<GLfloat>(materialAlpha));
+    syncColorMaterial();
     glDisable(GL_COLOR_MATERIAL);
 }
 

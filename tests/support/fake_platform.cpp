@@ -106,7 +106,15 @@ OffscreenSurface FakePlatform::createOffscreenSurface(int, int, GlContext) {
 }
 bool FakePlatform::peekMessage(Message& message) {
     calls.push_back("peekMessage");
-    if (messages.empty()) return false;
+    if (messages.empty()) {
+        if (quitAfterIdlePasses == 0) {
+            quitAfterIdlePasses = -1;
+            message = {WM_QUIT, 0, 0};
+            return true;
+        }
+        if (quitAfterIdlePasses > 0) --quitAfterIdlePasses;
+        return false;
+    }
     message = messages.front();
     messages.pop_front();
     return true;

@@ -34,7 +34,8 @@ class FakePlatform : public platform::Platform {
     std::int64_t counterStep = 0;                // added after every reading
     std::int64_t frequency = 1000000;
     int cursorX = 0, cursorY = 0;
-    bool exitThrows = true;  // false: write "exit N" to stderr and _Exit(N)
+    int quitAfterIdlePasses = -1;  // >= 0: a WM_QUIT arrives after that many idle passes
+    bool exitThrows = true;        // false: write "exit N" to stderr and _Exit(N)
 
     // Record.
     std::vector<std::string> calls;

@@ -1,0 +1,82 @@
+#pragma once
+// The mixer behind the SDL sound system, free of any device so it can be
+// driven directly: channels that stream decoded music from a ring filled
+// ahead of time by decodeAhead() (a decoder thread), mixing into 16-bit
+// stereo with per-channel volume, positions interpolated between device
+// blocks, and the recent output kept for the spectrum.
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/vorbis_stream.h"
+
+namespace platform {
+
+class SoundMixer {
+  public:
+    static constexpr std::size_t kRingFrames = 16384;  // ~0.37 s at 44.1 kHz
+    static constexpr std::size_t kDecodeChunk = 4096;
+    static constexpr std::size_t kHistory = 1024;
+
+    SoundMixer(int mixRate, int channels);
+    ~SoundMixer();
+    SoundMixer(const SoundMixer&) = delete;
+    SoundMixer& operator=(const SoundMixer&) = delete;
+
+    int mixRate() const { return mixRate_; }
+    int channelCount() const { return static_cast<int>(voices_.size()); }
+
+    // Starts `stream` on `channel` (-1: the first free one) at full volume,
+    // decoding its first block right away so the next device block already
+    // carries it. Returns the channel or -1.
+    int start(int channel, std::unique_ptr<VorbisStream> stream);
+    // Position in frames of the channel's stream at time `nowNanos` (on the
+    // clock the device blocks are stamped with): interpolated from the last
+    // block at the stream's rate, never beyond what was handed out, never
+    // going back except through seek(). 0 when the channel plays nothing.
+    std::int64_t position(int channel, std::int64_t nowNanos);
+    // The stream's sample rate, or 0 when the channel plays nothing.
+    int frequency(int channel);
+    // Moves the channel to `frame`; decoding resumes there. False when the
+    // channel plays nothing or its stream cannot seek.
+    bool seek(int channel, std::int64_t frame);
+    // 0 to 255 (clamped) for one channel or, with -3, every channel.
+    bool setVolume(int channel, int volume);
+    void stopAll();
+
+    // Device side: fills `frames` interleaved stereo frames, stamped `nowNanos`.
+    // Returns how many channels contributed sound.
+    int mix(std::int16_t* out, std::size_t frames, std::int64_t nowNanos);
+    // Decoder side: tops up every channel's ring by at most one chunk each;
+    // true when any work was done. Releases the streams of ended channels.
+    bool decodeAhead();
+    // Blocks the decoder until a device block was mixed, a channel changed,
+    // or the timeout passed.
+    void waitForWork(std::int64_t timeoutNanos);
+    void wake();
+
+    // The last kHistory mixed samples as mono (L+R)/2, oldest first.
+    void recentOutput(float* out) const;
+    // Bytes of buffers the mixer itself holds (rings, history).
+    std::size_t bufferBytes() const;
+
+  private:
+    struct Voice;
+    void stopVoice(Voice& v);
+    bool takeFrame(Voice& v, float* frame);
+    bool prime(Voice& v);
+
+    const int mixRate_;
+    mutable std::mutex mutex_;
+    std::condition_variable workSignal_;
+    bool workPending_ = false;
+    std::vector<std::unique_ptr<Voice>> voices_;
+    std::vector<float> history_;
+    std::size_t historyNext_ = 0;
+    std::vector<float> mixBuffer_;
+};
+
+}  // namespace platform
