@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 
+#include "scene3ds/mesh_build.h"
 #include "scene3ds/model3ds_loader.h"
 
 Model3dsLoader::~Model3dsLoader() {
@@ -111,10 +112,24 @@ bool Model3dsLoader::parse() {
         seek(object.end);
     }
 
-    // The keyframer, track sampling, mesh re-basing and the mesh build are
-    // not read yet; the keyframe and mesh-build work adds them here.
+    readKeyframer(main);
+    sampleTracks();
+    rebaseMeshes();
+    buildMeshes();
 
     cursor = 0;
     objectName[0] = '\0';
+    releaseKeys();
     return true;
+}
+
+void Model3dsLoader::buildMeshes() {
+    for (Mesh3ds& mesh : meshes) {
+        if (buildMode == 1) {
+            buildNormals(mesh, false);
+        } else if (buildMode == 2) {
+            buildNormals(mesh, true);
+            buildTangentFrames(mesh);
+        }
+    }
 }

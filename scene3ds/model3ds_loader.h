@@ -42,6 +42,10 @@ class Model3dsLoader : public Model3ds {
     // Drops the buffer; the reader is idle again.
     void closeBuffer();
 
+    // Position tracks raise frameCount to what they ask for, up to this many
+    // frames; the per-frame arrays of every node have frameCount entries.
+    static constexpr std::uint32_t kMaxFrameCount = 65536;
+
     std::uint8_t* fileData = nullptr;
     std::uint32_t fileSize = 0;
     std::uint32_t cursor = 0;
@@ -72,6 +76,18 @@ class Model3dsLoader : public Model3ds {
     void readLight(const ChunkSpan& chunk);
     void readCamera(const ChunkSpan& chunk);
     const Material3ds* findMaterial(const char* name) const;
+    const Mesh3ds* findMesh(const char* name) const;
+
+    // Keyframer stages, run in this order after the named objects.
+    void readKeyframer(const ChunkSpan& main);
+    void readNode(const ChunkSpan& node);
+    // Reads a key's frame number and skips its spline parameters; false
+    // when the file has no more data.
+    bool readKeyHeader(std::uint32_t& frame);
+    void sampleTracks();
+    void rebaseMeshes();
+    void buildMeshes();
+    void releaseKeys();
 };
 
 template <class Handler>

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -101,6 +103,56 @@ TEST_F(AssimpRoundTrip, MeshesAndMaterialsMatchAssimp) {
             ASSERT_EQ(mesh.groupMaterials.size(), 1u) << mesh.name;
             for (const Face3ds& f : mesh.faces) EXPECT_EQ(f.materialIndex, mesh.groupMaterials[0]);
         }
+    }
+}
+
+TEST_F(AssimpRoundTrip, BuiltMeshesAreReadyToDraw) {
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        Model3dsLoader ours;
+        ASSERT_TRUE(ours.load(file.c_str()));
+        double low[3] = {1e30, 1e30, 1e30}, high[3] = {-1e30, -1e30, -1e30};
+        for (const Mesh3ds& mesh : ours.meshes) {
+            const std::size_t n = mesh.positions.size();
+            ASSERT_EQ(mesh.normals.size(), n);
+            ASSERT_EQ(mesh.tangents.size(), n);
+            ASSERT_EQ(mesh.triangles.size(), mesh.faces.size());
+            for (const Triangle16& t : mesh.triangles)
+                for (std::uint16_t index : t) ASSERT_LT(index, n);
+            for (const Vec3f& normal : mesh.normals) {
+                double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] +
+                                          normal[2] * normal[2]);
+                EXPECT_TRUE(length == 0.0 || std::fabs(length - 1.0) < 1e-5) << length;
+            }
+            for (const Vec3f& p : mesh.positions) {
+                for (int i = 0; i < 3; ++i) {
+                    low[i] = std::min<double>(low[i], p[i]);
+                    high[i] = std::max<double>(high[i], p[i]);
+                }
+            }
+        }
+        if (file.stem() != "sphere") continue;
+        // The sphere's normals point away from its centre, and closely along
+        // the radius.
+        const double center[3] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2,
+                                  (low[2] + high[2]) / 2};
+        EXPECT_NEAR(center[0], 1.0, 1e-4);
+        EXPECT_NEAR(center[1], -2.0, 1e-2);  // 24 segments: the y extent is not symmetric
+        std::size_t checked = 0;
+        for (const Mesh3ds& mesh : ours.meshes) {
+            for (std::size_t v = 0; v < mesh.positions.size(); ++v) {
+                const Vec3f& p = mesh.positions[v];
+                const Vec3f& normal = mesh.normals[v];
+                double radial[3] = {p[0] - center[0], p[1] - center[1], p[2] - center[2]};
+                double r = std::sqrt(radial[0] * radial[0] + radial[1] * radial[1] +
+                                     radial[2] * radial[2]);
+                double along =
+                    (radial[0] * normal[0] + radial[1] * normal[1] + radial[2] * normal[2]) / r;
+                EXPECT_GT(along, 0.95) << mesh.name << " vertex " << v;
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 500u);
     }
 }
 

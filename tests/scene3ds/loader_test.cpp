@@ -10,14 +10,12 @@
 
 #include "scene3ds/model3ds_loader.h"
 #include "tests/scene3ds/chunk_writer.h"
+#include "tests/scene3ds/sample_scenes.h"
+#include "tests/scene3ds/test_loaders.h"
 
 using namespace test3ds;
 
 namespace {
-
-bool loadInto(Model3dsLoader& loader, const std::vector<std::uint8_t>& bytes) {
-    return loader.loadBytes(bytes.data(), bytes.size());
-}
 
 Chunk triangleMesh(std::vector<Chunk> children) {
     Chunk mesh(0x4100);
@@ -233,7 +231,7 @@ TEST(Loader3ds, MeshChunksFillTheLists) {
     Chunk mesh = triangleMesh({vertexList({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}), faces,
                                texCoords({{0, 0}, {1, 0}, {0, 1}, {1, 1}, {9, 9}}),
                                Chunk(0x4160).floats({2, 0, 0, 0, 3, 0, 0, 0, 4, 5, 6, 7})});
-    Model3dsLoader loader;
+    LoaderWithMode loader(0);  // the lists as read, without the mesh build
     ASSERT_TRUE(loadInto(loader, sceneFile({namedObject("m", mesh)})));
     const Mesh3ds& m = loader.meshes.at(0);
     ASSERT_EQ(m.positions.size(), 4u);
@@ -352,24 +350,33 @@ TEST(Loader3ds, BadIndicesAreSkippedAndTheRestKept) {
     EXPECT_EQ(loader.meshes[1].faces.size(), 2u);
 }
 
+TEST(Loader3ds, SampleScenesLoadWhole) {
+    for (const auto& [name, bytes] : sampleScenes()) {
+        Model3dsLoader loader;
+        EXPECT_TRUE(loadInto(loader, bytes)) << name;
+        if (name == "full.3ds") {
+            EXPECT_EQ(loader.materials.size(), 2u);
+            EXPECT_EQ(loader.meshes.size(), 2u);
+            EXPECT_EQ(loader.lights.size(), 1u);
+            EXPECT_EQ(loader.cameras.size(), 1u);
+            EXPECT_EQ(loader.nodes.size(), 2u);
+            EXPECT_EQ(loader.frameCount, 40u);
+            EXPECT_EQ(loader.meshes[0].faces.size(), 72u);
+        }
+    }
+}
+
 TEST(Loader3ds, EveryTruncationLoadsSafely) {
-    Chunk faces = faceList({{0, 1, 2}, {0, 2, 3}});
-    faces.add(materialGroup("stone", {0, 1})).add(smoothingGroups({1, 2}));
-    Chunk map(0xA200);
-    map.add(percentInt(50)).add(Chunk(0xA300).str("stone.jpg"));
-    auto bytes = sceneFile(
-        {material("stone").add(Chunk(0xA020).add(color24(1, 2, 3))).add(map),
-         namedObject("m", triangleMesh({vertexList({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}),
-                                        texCoords({{0, 0}, {1, 0}, {1, 1}, {0, 1}}), faces})),
-         namedObject("l", Chunk(0x4600).floats({0, 0, 0}).add(colorFloat(1, 1, 1))),
-         namedObject("c", Chunk(0x4700).floats({0, 0, 0, 1, 1, 1, 0, 35}))});
-    Model3dsLoader loader;
-    ASSERT_TRUE(loadInto(loader, bytes));
+    // The full sample scene has every kind of chunk, the keyframer included.
+    auto bytes = sampleScenes().front().second;
     for (std::size_t size = 1; size < bytes.size(); ++size) {
         Model3dsLoader cut;
         cut.loadBytes(bytes.data(), size);  // must not crash, hang or leak
-        for (const Mesh3ds& m : cut.meshes)
-            for (const Face3ds& f : m.faces) ASSERT_LT(f.c, m.positions.size());
+        for (const Mesh3ds& m : cut.meshes) {
+            ASSERT_EQ(m.triangles.size(), m.faces.size());
+            for (const Face3ds& f : m.faces)
+                ASSERT_LT(std::max({f.a, f.b, f.c}), m.positions.size());
+        }
     }
 }
 

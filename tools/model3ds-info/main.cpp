@@ -24,6 +24,7 @@ namespace {
 // (0.6, not 0.6000000238418579); NaN and infinities become null.
 json num(float value) {
     if (!std::isfinite(value)) return nullptr;
+    value += 0.0f;  // -0 prints as 0
     char text[32];
     auto [end, error] = std::to_chars(text, text + sizeof text - 1, value);
     if (error != std::errc()) return static_cast<double>(value);
@@ -68,7 +69,7 @@ json materialJson(const Material3ds& m) {
             {"maps", maps}};
 }
 
-json meshJson(const Mesh3ds& mesh, const std::vector<Material3ds>& materials) {
+json meshJson(const Mesh3ds& mesh, const std::vector<Material3ds>& materials, bool hasNode) {
     json box = nullptr;
     if (!mesh.positions.empty()) {
         Vec3f low = mesh.positions[0], high = mesh.positions[0];
@@ -86,10 +87,21 @@ json meshJson(const Mesh3ds& mesh, const std::vector<Material3ds>& materials) {
         groups.push_back({{"index", index}, {"name", known ? materials[index].name : ""}});
     }
     return {{"name", mesh.name},
-            {"vertices", mesh.positions.size()},
+            {"vertices", mesh.positions.size()},  // after the build's smoothing split
             {"faces", mesh.faces.size()},
             {"boundingBox", box},
-            {"groupMaterials", groups}};
+            {"groupMaterials", groups},
+            {"hasNode", hasNode}};
+}
+
+json nodeJson(const Node3ds& node, const Mesh3ds* mesh) {
+    return {{"mesh", mesh ? json(mesh->name) : json(nullptr)},
+            {"rotationFrames", node.rotationFrames.size()},
+            {"positionFrames", node.positionFrames.size()},
+            {"pivot", rgb(node.pivot)},
+            {"baseRotation",
+             {num(node.baseRotation[0]), num(node.baseRotation[1]), num(node.baseRotation[2]),
+              num(node.baseRotation[3])}}};
 }
 
 json lightJson(const Light3ds& l) {
@@ -148,14 +160,21 @@ int main(int argc, char** argv) {
     out["materials"] = json::array();
     for (const Material3ds& m : loader->materials) out["materials"].push_back(materialJson(m));
     out["meshes"] = json::array();
-    for (const Mesh3ds& mesh : loader->meshes)
-        out["meshes"].push_back(meshJson(mesh, loader->materials));
+    // Node i animates mesh i.
+    for (std::size_t i = 0; i < loader->meshes.size(); ++i)
+        out["meshes"].push_back(
+            meshJson(loader->meshes[i], loader->materials, i < loader->nodes.size()));
     out["lights"] = json::array();
     for (const Light3ds& l : loader->lights) out["lights"].push_back(lightJson(l));
     out["cameras"] = json::array();
     for (const Camera3ds& c : loader->cameras) out["cameras"].push_back(cameraJson(c));
     out["frameCount"] = loader->frameCount;
     out["nodeCount"] = loader->nodes.size();
+    out["nodes"] = json::array();
+    for (std::size_t i = 0; i < loader->nodes.size(); ++i) {
+        const Mesh3ds* mesh = i < loader->meshes.size() ? &loader->meshes[i] : nullptr;
+        out["nodes"].push_back(nodeJson(loader->nodes[i], mesh));
+    }
     std::cout << out.dump(2) << "\n";
     return 0;
 }
