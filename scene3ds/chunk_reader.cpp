@@ -31,6 +31,11 @@ bool Model3dsLoader::canRead(std::uint32_t width) const {
            std::uint64_t{cursor} + width < std::uint64_t{fileSize};
 }
 
+std::uint32_t Model3dsLoader::recordsLeft(std::uint32_t size) const {
+    if (!fileData || cursor >= fileSize) return 0;
+    return (fileSize - 1 - cursor) / size;  // the last byte is never read
+}
+
 void Model3dsLoader::seek(std::uint32_t offset) {
     if (fileSize == 0) {
         cursor = 0;  // nothing loaded: there is no last byte to clamp to

@@ -57,6 +57,10 @@ class Model3dsLoader : public Model3ds {
     enum class WalkForm { kEarlyStop, kNoEarlyStop };
 
     bool canRead(std::uint32_t width) const;
+    // How many records of `size` bytes the file still holds after the cursor.
+    // Record counts are limited to it, so a count that the file cannot back
+    // does not make a small file allocate megabytes of zero records.
+    std::uint32_t recordsLeft(std::uint32_t size) const;
     // Reads a header and tells whether it can be walked over: read in full,
     // length at least 6, end not wrapping 32 bits. Every search and walk
     // stops on a header that is not, so each step moves the cursor forward.

@@ -11,7 +11,8 @@ void Model3dsLoader::readMesh(const ChunkSpan& chunk) {
     walkChildren(chunk, WalkForm::kEarlyStop, [&](const ChunkSpan& child) {
         switch (child.id) {
             case chunk3ds::kVertexList: {
-                std::uint16_t count = readWord();
+                std::uint32_t count = readWord();
+                count = std::min(count, recordsLeft(12));
                 mesh.resizeVertices(count);
                 for (Vec3f& p : mesh.positions) p = {readFloat(), readFloat(), readFloat()};
                 break;
@@ -20,7 +21,8 @@ void Model3dsLoader::readMesh(const ChunkSpan& chunk) {
                 readFaceList(child, mesh);
                 break;
             case chunk3ds::kTexCoords: {
-                std::uint16_t count = readWord();
+                std::uint32_t count = readWord();
+                count = std::min(count, recordsLeft(8));
                 if (mesh.positions.empty()) mesh.resizeVertices(count);
                 for (std::size_t i = 0; i < count; ++i) {
                     float u = readFloat();
@@ -54,7 +56,8 @@ void Model3dsLoader::readMesh(const ChunkSpan& chunk) {
 }
 
 void Model3dsLoader::readFaceList(const ChunkSpan& chunk, Mesh3ds& mesh) {
-    std::uint16_t count = readWord();
+    std::uint32_t count = readWord();  // read before measuring what is left
+    count = std::min(count, recordsLeft(8));
     mesh.faces.assign(count, Face3ds{});
     mesh.triangles.assign(count, Triangle16{});
     for (Face3ds& face : mesh.faces) {

@@ -350,6 +350,27 @@ TEST(Loader3ds, BadIndicesAreSkippedAndTheRestKept) {
     EXPECT_EQ(loader.meshes[1].faces.size(), 2u);
 }
 
+TEST(Loader3ds, CountsBeyondTheFileAreNotInvented) {
+    // Counts of 60,000 with three records present: only as many records as
+    // the rest of the file can hold are read (5 vertices, the last two made
+    // of the face list's bytes; 2 whole faces before the last byte).
+    Chunk vertices = vertexList({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+    vertices.data[0] = 0x60;
+    vertices.data[1] = 0xEA;
+    Chunk faces = faceList({{0, 1, 2}, {0, 2, 1}, {1, 2, 0}});
+    faces.data[0] = 0x60;
+    faces.data[1] = 0xEA;
+    Chunk mesh = triangleMesh({vertices, faces});
+    auto bytes = sceneFile({namedObject("m", mesh)});
+    bytes.resize(bytes.size() - 10);  // and the trailing chunk cut away
+    LoaderWithMode loader(0);
+    ASSERT_TRUE(loadInto(loader, bytes));
+    const Mesh3ds& m = loader.meshes.at(0);
+    EXPECT_EQ(m.positions.size(), 5u);
+    EXPECT_EQ(m.positions[1], (Vec3f{1, 0, 0}));
+    EXPECT_EQ(m.faces.size(), 2u);
+}
+
 TEST(Loader3ds, SampleScenesLoadWhole) {
     for (const auto& [name, bytes] : sampleScenes()) {
         Model3dsLoader loader;
