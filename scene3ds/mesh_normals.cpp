@@ -46,21 +46,40 @@ void splitSmoothingGroups(Mesh3ds& mesh) {
     VertexFaces lists(mesh.faces, original);
     std::vector<std::uint32_t> values;   // distinct smoothing values at the vertex
     std::vector<std::uint32_t> groupOf;  // group of each entry of the vertex's list
-    for (std::size_t v = 0; v < original; ++v) {
-        auto faces = lists.of(v);
-        if (faces.empty()) continue;
+    auto groupFaces = [&](std::size_t v) {
         values.clear();
         groupOf.clear();
-        for (std::uint32_t j : faces) {
+        for (std::uint32_t j : lists.of(v)) {
             std::uint32_t value = mesh.faces[j].smoothingGroup;
             std::size_t g = 0;
             while (g < values.size() && values[g] != value) ++g;
             if (g == values.size()) values.push_back(value);
             groupOf.push_back(static_cast<std::uint32_t>(g));
         }
+    };
+
+    // First count the copies, so that the six lists grow once.
+    std::size_t total = original;
+    for (std::size_t v = 0; v < original; ++v) {
+        groupFaces(v);
+        if (values.size() < 2) continue;
+        if (total + values.size() - 1 > kMaxMeshVertices) break;
+        total += values.size() - 1;
+    }
+    if (total == original) return;
+    mesh.positions.reserve(total);
+    mesh.normals.reserve(total);
+    mesh.uv.reserve(total);
+    mesh.uv2.reserve(total);
+    mesh.tangents.reserve(total);
+    mesh.binormals.reserve(total);
+
+    for (std::size_t v = 0; v < original; ++v) {
+        groupFaces(v);
         if (values.size() < 2) continue;
         // Copies past 65536 vertices could not be indexed: stop splitting.
         if (mesh.positions.size() + values.size() - 1 > kMaxMeshVertices) return;
+        auto faces = lists.of(v);
         for (std::uint32_t g = 1; g < values.size(); ++g) {
             mesh.positions.push_back(mesh.positions[v]);
             mesh.normals.push_back(mesh.normals[v]);
