@@ -1,13 +1,15 @@
 #pragma once
 // The one long-lived engine object: texture slots, camera, light and
 // material values, projection values, graphics-card results, the progress
-// hook and the frame-rate log. Lives in static storage (see renderContext()).
+// hook, the frame-rate log and a pool of 3DS loaders. Lives in static storage (see
+// renderContext()).
 #include <cstdint>
 #include <fstream>
 #include <memory>
 
 #include "runtime/frame_sample.h"
 #include "runtime/point4.h"
+#include "scene3ds/model3ds_loader.h"
 
 using ProgressCallback = void (*)(double);
 
@@ -42,6 +44,9 @@ class RenderContext {
     double fovOffset = 0.0;
     double nearPlane = 1.5;
     double farPlane = 100.0;
+    // A fixed pool of 3DS scene loaders, constructed in index order with the
+    // context and destroyed in reverse with it.
+    Model3dsLoader loaderPool[1000];
 
     // Calls the progress hook with `step` when one is set.
     void reportProgress(double step);

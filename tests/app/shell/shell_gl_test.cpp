@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <memory>
 
 #include "app/main_window.h"
@@ -47,6 +48,15 @@ TEST(ContextGl, FreshContextHasItsDefaults) {
     context->progressCallback = [](double step) { reported += step; };
     context->reportProgress(0.1);
     EXPECT_EQ(reported, 0.1);
+}
+
+TEST(ContextGl, HoldsAPoolOfThousandReadyLoaders) {
+    auto context = std::make_unique<RenderContext>();
+    ASSERT_EQ(std::size(context->loaderPool), 1000u);
+    for (const Model3dsLoader& loader : context->loaderPool) EXPECT_TRUE(loader.meshes.empty());
+    // A pool loader is a working loader: it refuses a file that is not 3DS.
+    const std::uint8_t junk[16] = {1, 2, 3};
+    EXPECT_FALSE(context->loaderPool[999].loadBytes(junk, sizeof junk));
 }
 
 TEST(ContextGl, SetCameraKeepsThePreviousView) {
