@@ -126,6 +126,7 @@ std::int64_t SoundMixer::position(int channel, std::int64_t nowNanos) {
         double advanced = static_cast<double>(elapsed) * 1e-9 * v.rate;
         p = std::min(v.stampStart + static_cast<std::int64_t>(advanced), v.stampEnd);
     }
+    if (v.eof) p = std::min(p, v.eofIndex);
     p = std::max(p, v.lastReported);
     v.lastReported = p;
     return p;
@@ -251,7 +252,7 @@ int SoundMixer::mix(std::int16_t* out, std::size_t frames, std::int64_t nowNanos
     for (auto& voice : voices_) {
         Voice& v = *voice;
         if (!v.active) continue;
-        if (v.primed && v.eof && v.n >= v.eofIndex) {
+        if (v.eof && v.n >= v.eofIndex) {
             // Everything was handed out with the previous block: the sound is over.
             stopVoice(v);
             continue;
