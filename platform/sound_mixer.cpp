@@ -294,6 +294,7 @@ int SoundMixer::mix(std::int16_t* out, std::size_t frames, std::int64_t nowNanos
         history_[historyNext_] = 0.5f * (l + r);
         historyNext_ = (historyNext_ + 1) % kHistory;
     }
+    framesMixed_ += frames;
     workPending_ = true;
     workSignal_.notify_all();
     return sounding;
@@ -372,6 +373,11 @@ void SoundMixer::wake() {
 void SoundMixer::recentOutput(float* out) const {
     std::lock_guard lock(mutex_);
     for (std::size_t i = 0; i < kHistory; ++i) out[i] = history_[(historyNext_ + i) % kHistory];
+}
+
+std::uint64_t SoundMixer::framesMixed() const {
+    std::lock_guard lock(mutex_);
+    return framesMixed_;
 }
 
 std::size_t SoundMixer::bufferBytes() const {

@@ -61,6 +61,8 @@ class SoundMixer {
 
     // The last kHistory mixed samples as mono (L+R)/2, oldest first.
     void recentOutput(float* out) const;
+    // Frames handed to the device since the mixer was made.
+    std::uint64_t framesMixed() const;
     // Bytes of buffers the mixer itself holds (rings, history).
     std::size_t bufferBytes() const;
 
@@ -88,6 +90,7 @@ class SoundMixer {
     std::vector<std::unique_ptr<Voice>> voices_;
     std::vector<float> history_;
     std::size_t historyNext_ = 0;
+    std::uint64_t framesMixed_ = 0;
     std::vector<float> mixBuffer_;
 };
 

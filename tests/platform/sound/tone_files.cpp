@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <numbers>
 #include <stdexcept>
@@ -12,14 +13,36 @@
 
 namespace sound_test {
 
-std::string scratchDir() {
-    static const std::string dir = [] {
-        auto path = std::filesystem::temp_directory_path() /
-                    ("brontavik-sound-test-" + std::to_string(::getpid()));
+namespace {
+
+// Made by the first test process and removed when it ends; death-test
+// children find it through the environment and leave it alone.
+struct Scratch {
+    std::string path;
+    bool owned = false;
+    Scratch() {
+        if (const char* inherited = std::getenv("BRONTAVIK_SOUND_SCRATCH")) {
+            path = inherited;
+            return;
+        }
+        path = (std::filesystem::temp_directory_path() /
+                ("brontavik-sound-test-" + std::to_string(::getpid())))
+                   .string();
         std::filesystem::create_directories(path);
-        return path.string();
-    }();
-    return dir;
+        setenv("BRONTAVIK_SOUND_SCRATCH", path.c_str(), 1);
+        owned = true;
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        if (owned) std::filesystem::remove_all(path, ignored);
+    }
+};
+
+}  // namespace
+
+std::string scratchDir() {
+    static const Scratch scratch;
+    return scratch.path;
 }
 
 std::string writeTone(const std::string& name, double seconds, int rate, int channels,
