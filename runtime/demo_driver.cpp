@@ -1,21 +1,166 @@
 #include "runtime/demo_driver.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
+#include <algorithm>
+#include <cstring>
+
+#include "app/main_window.h"
+#include "app/startup_options.h"
+#include "app/window_state.h"
+#include "platform/platform.h"
+#include "runtime/demo_clock.h"
+#include "runtime/input_record.h"
 #include "runtime/render_context.h"
+#include "runtime/title_stats.h"
+#include "scene/billboards.h"
+#include "scene/main_scene.h"
+#include "scene/render_state.h"
+#include "texturing/texture_slots.h"
+#include "texturing/window_record.h"
+#include "timeline/envelopes.h"
+#include "timeline/timeline.h"
 
-// Placeholder until the frame driver lands (issue 7): initialisation hooks
-// the empty progress callback and the frame only clears the picture.
 namespace {
+
 void ignoreProgress(double) {}
+
+// The start times the start-position facility can jump to.
+double startPositionTime(int position, double current) {
+    switch (position) {
+        case 1: return 32.2;
+        case 2: return 74.1;
+        case 3: return 130.0;
+        case 4: return 209.0;
+        case 5: return 296.88;
+        default: return current;
+    }
+}
+
+void hideCursor() {
+    platform::Platform& system = platform::current();
+    while (system.showCursor(false) > -1) {
+    }
+    system.showCursor(false);
+}
+
 }  // namespace
 
 void initDemo() {
-    renderContext().progressCallback = ignoreProgress;
+    RenderContext& context = renderContext();
+    context.progressCallback = ignoreProgress;
+    windowRecord().setUpPixelBuffer();
+    context.detectGraphicsCard();
+    context.textureSlotBase = 0;
+    loadFilmTexture(context);
+    context.textureSlotBase = 0;
+    sceneParts[0] = new MainScene();
+    sceneParts[0]->init(context);
+    hideCursor();
+    if (musicEnabled) startMusic();
+    startClock();
+    buildTimeline();
+    if (frameLogEnabled) context.openFrameLog(kFrameLogFile, 350.0);
+    demoTime = 0.0;
 }
 
 void drawFrame() {
-    ++frameCount;
+    RenderContext& context = renderContext();
+    InputRecord& input = inputRecord();
+    int cursorX = 0, cursorY = 0;
+    platform::current().cursorPosition(cursorX, cursorY);
+
+    stepDemoClock();
+    if (frameLogEnabled) {
+        const double step = std::max(frameDelta, static_cast<double>(0.00001f));
+        context.storeFrameSample(1.0 / step, demoTime, 0);
+    }
+    frameCount += 1;
+    countFrame(frameDelta);
+
+    input.mouseX = (cursorX - 320) * 0.04;
+    input.mouseY = (cursorY - 320) * 0.04;
+
+    updateTimelineInput(demoTime, input);
+
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
+    context.textureSlotBase = 0;
+    if (musicEnabled) std::memcpy(input.spectrum, musicSpectrum(), sizeof input.spectrum);
+
+    double step = frameDelta;
+    sceneParts[0]->render(step, windowRecord(), context, input);
+
+    if (demoTime > endTime) ending = true;
+    if (startPosition >= 0 && frameCount == 1) {
+        demoTime = startPositionTime(startPosition, demoTime);
+        repositionMusic(demoTime);
+    }
+    updateTitleStats(input.auxValue, demoTime, input, mainWindow);
+
+    if (ending) {
+        const double level = fadeOutStep();
+        if (level > fadeEndThreshold) {
+            if (musicEnabled) closeMusic();
+            releaseMainWindow();
+            platform::current().exitProcess(0);
+        }
+    }
+    if (overlayEnabled) drawBrighteningLayer();
+}
+
+double fadeOutStep() {
+    if (fadeStart < 0.0) fadeStart = demoTime;
+    const double fade = (demoTime - fadeStart) * fadeRate;
+    const double level = std::clamp(fade, 0.0, 1.0);
+    inputRecord().fadeOut = 1.0 - std::clamp(5.0 * fade, 0.0, 1.0);
+    if (musicEnabled) setMusicVolume(static_cast<int>(255.0 - 255.0 * level));
+    drawFadeLayer(level);
+    return level;
+}
+
+void drawFadeLayer(double level) {
+    glPushAttrib(~0u);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.0, static_cast<double>(0.1f), 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glPushMatrix();
+    glLoadIdentity();
+    gluLookAt(0, 3, 0, 0, 0, 0, 0, 0, 1);
+    glScalef(1.0f, 1.0f, 0.7f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
+    glDisable(GL_LIGHTING);
+    const auto grey = static_cast<GLfloat>(level);
+    glColor3f(grey, grey, grey);
+    glDisable(GL_TEXTURE_2D);
+    drawBillboard(0.0, 50.0, 50.0);
+    glPopMatrix();
+    glPopAttrib();
+}
+
+void drawBrighteningLayer() {
+    glPushAttrib(~0u);
+    resetRenderState();
+    glPushMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(75.0, 1.0, 0.01, 10.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0, 1.2, 0, 0, 0, 0, 0, 0, 1);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glColor3f(0.018f, 0.018f, 0.018f);
+    glPushMatrix();
+    drawBillboard(0.0, 3.0, 3.0);
+    glPopMatrix();
+    glPopMatrix();
+    glPopAttrib();
 }

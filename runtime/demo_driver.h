@@ -11,6 +11,21 @@ inline int startPosition = -4;
 inline bool frameLogEnabled = false;
 
 inline constexpr double endTime = 81.0;
+inline constexpr double fadeEndThreshold = static_cast<double>(0.999f);
+inline constexpr const char* kFrameLogFile = "partdemotake4-5200.log";
 
+// Runs once with the window's GL context current: offscreen buffer, card
+// detection, film texture, the main scene and its textures, hidden cursor,
+// music, clock, timeline, frame-rate log, demo time 0.
 void initDemo();
+// Draws one frame into the back buffer; ends the process when the fade-out
+// is complete.
 void drawFrame();
+
+// One fade-out step (volume and darkening layer); returns the fade level,
+// 0 to 1. The caller ends the show when it passes fadeEndThreshold.
+double fadeOutStep();
+// Multiplies every pixel of the picture by (1 - level).
+void drawFadeLayer(double level);
+// Adds 0.018 to every colour channel (behind overlayEnabled).
+void drawBrighteningLayer();

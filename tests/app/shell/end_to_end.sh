@@ -33,7 +33,7 @@ out=$(timeout 60 xvfb-run -a -s "-screen 0 800x600x24" bash "$inner")
 rm -f "$inner"
 echo "$out"
 grep -q '^title=\[ = Brontavik 2006  \. KRV / Zolvi 2006 = \]$' <<<"$out" ||
-    grep -q '^title=\[Mouse' <<<"$out" || fail "window title"
+    grep -q '^title=\[X:' <<<"$out" || fail "window title"
 grep -q '^geometry=800x600$' <<<"$out" || fail "window size"
 grep -q '^exit=0$' <<<"$out" || fail "exit code after close"
 awk -F= '/^closeSeconds=/{ exit !($2 < 2.0) }' <<<"$out" || fail "close took too long"

@@ -3,17 +3,29 @@
 #include "app/main_loop.h"
 #include "tests/app/shell/shell_reset.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/gl_test_context.h"
+#include "tests/support/recording_scene.h"
 
 using namespace platform;
 
 namespace {
 
-Message keyDown(std::uintptr_t key) {
-    return {WM_KEYDOWN, key, 0};
-}
+Message keyDown(std::uintptr_t key) { return {WM_KEYDOWN, key, 0}; }
 
-TEST(MessageLoop, EscapeHeldSetsEndingOnceAndQuitReturnsItsCode) {
-    resetShellState();
+// The loop draws real frames: a GL context and a scene part that records.
+class MessageLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(gl.ok());
+        resetShellState();
+        sceneParts[0] = &scene;
+    }
+    void TearDown() override { sceneParts[0] = nullptr; }
+    GlTestContext gl{64, 64};
+    RecordingScene scene;
+};
+
+TEST_F(MessageLoop, EscapeHeldSetsEndingOnceAndQuitReturnsItsCode) {
     FakePlatform fake;
     fake.proc = mainWindowProc;
     fake.messages = {keyDown(VK_ESCAPE)};
@@ -27,8 +39,7 @@ TEST(MessageLoop, EscapeHeldSetsEndingOnceAndQuitReturnsItsCode) {
     EXPECT_TRUE(fake.called("unregisterWindowClass"));  // released on WM_QUIT
 }
 
-TEST(MessageLoop, MinimisedWindowDrawsNothingButStillPresents) {
-    resetShellState();
+TEST_F(MessageLoop, MinimisedWindowDrawsNothingButStillPresents) {
     FakePlatform fake;
     fake.proc = mainWindowProc;
     fake.messages = {{WM_ACTIVATE, makeActivateParam(false, true), 0}};
@@ -39,8 +50,7 @@ TEST(MessageLoop, MinimisedWindowDrawsNothingButStillPresents) {
     EXPECT_EQ(fake.countOf("swapBuffers"), 4);
 }
 
-TEST(MessageLoop, CloseEndsAtOnceWithExitCodeZero) {
-    resetShellState();
+TEST_F(MessageLoop, CloseEndsAtOnceWithExitCodeZero) {
     FakePlatform fake;
     fake.proc = mainWindowProc;
     fake.messages = {{WM_CLOSE, 0, 0}};

@@ -1,5 +1,7 @@
 #pragma once
 #include "app/main_loop.h"
+#include "app/startup_options.h"
+#include "runtime/demo_clock.h"
 #include "app/window_state.h"
 #include "runtime/demo_driver.h"
 
@@ -12,5 +14,8 @@ inline void resetShellState() {
     mainDeviceContext = nullptr;
     mainGlContext = nullptr;
     ending = false;
+    fadeStart = -1.0;
     frameCount = 0;
+    musicEnabled = false;
+    demoTime = 0.0;
 }

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Plays the real program under Xvfb with the disk audio driver: it must end
+# by itself with exit code 0 about 84 s after start, title the window with
+# the statistics line while it runs and write the soundtrack; a second run
+# with Escape held after 3 s must end about 2.9 s later.
+set -uo pipefail
+bin=${1:?usage: show_end_to_end.sh BIN_DIR}
+cd "$bin"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export BRONTAVIK_NO_MESSAGE_BOXES=1
+fail() { echo "FAIL: $*"; exit 1; }
+
+cat >"$work/run.sh" <<'INNER'
+set -uo pipefail
+mode=$1 audio=$2
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$audio ./brontavik &
+pid=$!
+start=$(date +%s.%N)
+for _ in $(seq 200); do
+    win=$(xdotool search --name "X:" 2>/dev/null | head -1)
+    [[ -n "$win" ]] && break
+    sleep 0.1
+done
+[[ -n "${win:-}" ]] || { echo "no window"; kill $pid; exit 1; }
+sleep 3
+echo "title=[$(xdotool getwindowname "$win")]"
+if [[ $mode == escape ]]; then
+    pressed=$(date +%s.%N)
+    xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+fi
+wait $pid
+code=$?
+end=$(date +%s.%N)
+echo "exit=$code"
+echo "total=$(echo "$end - $start" | bc)"
+[[ $mode == escape ]] && echo "afterEscape=$(echo "$end - $pressed" | bc)"
+exit 0
+INNER
+
+out=$(timeout 200 xvfb-run -a -s "-screen 0 800x600x24" bash "$work/run.sh" full "$work/full.raw")
+echo "$out"
+grep -q '^exit=0$' <<<"$out" || fail "full run exit code"
+grep -qE '^title=\[X:.{1,20}Y:.{1,20}Time:.{1,15}Fps:.{1,16}Aux:' <<<"$out" || fail "statistics title"
+awk -F= '/^total=/{ exit !($2 > 82 && $2 < 96) }' <<<"$out" || fail "full run length"
+# What the disk driver wrote is the soundtrack: loud enough, not clipped.
+stats=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$work/full.raw" -n stat 2>&1)
+echo "$stats" | grep -E 'Length|Maximum amplitude|RMS     amplitude'
+awk '/^Length \(seconds\)/{ exit !($3 > 70) }' <<<"$stats" || fail "audio length"
+awk '/^RMS     amplitude/{ exit !($3 > 0.01) }' <<<"$stats" || fail "audio is silent"
+
+out=$(timeout 100 xvfb-run -a -s "-screen 0 800x600x24" bash "$work/run.sh" escape "$work/esc.raw")
+echo "$out"
+grep -q '^exit=0$' <<<"$out" || fail "escape run exit code"
+awk -F= '/^afterEscape=/{ exit !($2 > 2.6 && $2 < 3.6) }' <<<"$out" || fail "fade after Escape"
+echo "1 passed, 0 failed"

@@ -1,0 +1,3 @@
+#include "texturing/byte_source.h"
+
+ByteSource::~ByteSource() = default;

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "texturing/jpeg_input.h"
+
+// Reads entropy-coded data most significant bit first. Stuffed FF 00 pairs
+// give a data byte FF; any other FF xx is a marker: it is consumed, left in
+// JpegInput::pendingMarker, and the reader delivers zero bits from there on.
+// Bits are held MSB-aligned in a 64-bit word; bits below the valid ones are 0.
+class JpegBitReader {
+  public:
+    void reset(JpegInput* input) {
+        input_ = input;
+        bits_ = 0;
+        count_ = 0;
+        markerHit_ = false;
+    }
+
+    std::uint32_t peek(int n) const { return static_cast<std::uint32_t>(bits_ >> (64 - n)); }
+    void consume(int n) {
+        bits_ <<= n;
+        count_ -= n;
+    }
+    // n from 1 to 16; the caller has ensured the bits.
+    int take(int n) {
+        int value = static_cast<int>(bits_ >> (64 - n));
+        consume(n);
+        return value;
+    }
+
+  protected:
+    // One byte at a time through the input's byte reader.
+    void fillBytewise() {
+        while (count_ <= 56) {
+            if (markerHit_) {
+                count_ = 64;
+                return;
+            }
+            int byte = input_->readByte();
+            if (byte == 0xFF) {
+                int next = input_->readByte();
+                if (next != 0) {
+                    markerHit_ = true;
+                    input_->pendingMarker = next;
+                    count_ = 64;
+                    return;
+                }
+            }
+            bits_ |= static_cast<std::uint64_t>(byte) << (56 - count_);
+            count_ += 8;
+        }
+    }
+    JpegInput* input_ = nullptr;
+    std::uint64_t bits_ = 0;
+    int count_ = 0;
+    bool markerHit_ = false;
+};
+
+// The plain reader: byte by byte. ensure32 leaves at least 32 valid bits.
+class JpegPlainBitReader : public JpegBitReader {
+  public:
+    void ensure32() {
+        if (count_ < 32) fillBytewise();
+    }
+    int takeChecked(int n) {
+        if (count_ < n) fillBytewise();
+        return take(n);
+    }
+};
+
+// The alternative reader of the fast path: loads up to eight bytes at once
+// straight from the input buffer when none of them is FF.
+class JpegFastBitReader : public JpegBitReader {
+  public:
+    void ensure32() {
+        if (count_ < 32) fillBulk();
+    }
+    int takeChecked(int n) {
+        if (count_ < n) fillBulk();
+        return take(n);
+    }
+
+  private:
+    void fillBulk() {
+        if (!markerHit_ && input_->available() >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, input_->cursor(), 8);
+            word = __builtin_bswap64(word);
+            std::uint64_t inverted = ~word;
+            bool hasFF =
+                ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
+            if (!hasFF) {
+                int bytes = (64 - count_) >> 3;
+                int bitCount = bytes * 8;
+                std::uint64_t fresh = bitCount == 64 ? word : word >> (64 - bitCount);
+                bits_ |= fresh << (64 - count_ - bitCount);
+                count_ += bitCount;
+                input_->advance(bytes);
+                return;
+            }
+        }
+        fillBytewise();
+    }
+};

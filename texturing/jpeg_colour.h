@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+// JFIF YCbCr to RGB in 16.16 fixed point:
+//   R = Y + ((91882 * (Cr - 128) + 32768) >> 16)
+//   B = Y + ((116130 * (Cb - 128) + 32768) >> 16)
+//   G = Y + ((-46802 * (Cr - 128) - 22554 * (Cb - 128) + 32768) >> 16)
+// The R and B terms are held shifted, the G terms unshifted with the rounding
+// term carried in the Cb table.
+struct JpegColourTables {
+    std::int32_t crToR[256];
+    std::int32_t cbToB[256];
+    std::int32_t crToG[256];
+    std::int32_t cbToG[256];
+};
+
+void buildColourTables(JpegColourTables& tables);
+
+// Converts `count` pixels to R, G, B, 0 (4 bytes each). Chroma sample i
+// serves pixels i * chromaStep .. i * chromaStep + chromaStep - 1
+// (chromaStep 1 or 2: replication upsampling).
+void convertYCbCrLine(const JpegColourTables& tables, const std::uint8_t* y, const std::uint8_t* cb,
+                      const std::uint8_t* cr, int count, int chromaStep, std::uint8_t* out);

@@ -1,0 +1,157 @@
+#pragma once
+
+#include <cstdint>
+
+#include "texturing/byte_source.h"
+#include "texturing/jpeg_allocation_table.h"
+#include "texturing/jpeg_bit_reader.h"
+#include "texturing/jpeg_colour.h"
+#include "texturing/jpeg_errors.h"
+#include "texturing/jpeg_huffman.h"
+#include "texturing/jpeg_input.h"
+
+// Decodes a JPEG (JFIF) stream, baseline, extended sequential with 8-bit
+// samples or progressive, Huffman-coded, with 1 or 3 components, into image
+// lines, top line first. Every failure is a negative code in errorCode();
+// after a failure the decoder is inert and holds no memory.
+//
+// Lines: 1 byte per pixel (luminance) for one component, 4 bytes per pixel
+// (R, G, B, 0) for three. Use: construct, check errorCode(), read width() and
+// height(), begin(), then decodeLine() once per line.
+class JpegDecoder {
+  public:
+    // Reads the header up to and including the frame header. With `fastPath`
+    // the quantisation tables are pre-scaled for a scaled integer inverse DCT
+    // and sequential images use the bulk bit reader.
+    JpegDecoder(ByteSource* source, bool fastPath);
+    ~JpegDecoder();
+    JpegDecoder(const JpegDecoder&) = delete;
+    JpegDecoder& operator=(const JpegDecoder&) = delete;
+
+    int errorCode() const { return errorCode_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int componentCount() const { return componentCount_; }
+    bool progressive() const { return progressive_; }
+    int bytesPerPixel() const { return componentCount_ == 1 ? 1 : 4; }
+    std::uint64_t bytesRead() const { return input_.bytesRead(); }
+
+    // Sets up the frame; decodes all scans of a progressive image. 0 on
+    // success (also when already begun), -1 on failure.
+    int begin();
+    // 0 with the next line (valid until the next call) and its length in
+    // bytes; 1 when every line has been delivered; -1 when failed earlier or
+    // not begun; -227 when decoding fails now (errorCode() tells why).
+    int decodeLine(const std::uint8_t** line, int* length);
+
+  private:
+    static constexpr int kMaxComponents = 4;
+    static constexpr int kHuffmanSlots = 8;
+
+    struct Component {
+        int id = 0;
+        int h = 0;
+        int v = 0;
+        int quantTable = 0;
+        int blocksPerRow = 0;  // blocks in the MCU grid
+        int blocksPerColumn = 0;
+        int blocksWide = 0;  // blocks that hold image samples
+        int blocksHigh = 0;
+        std::int16_t* dcCoefficients = nullptr;  // progressive: one per block
+        std::int16_t* acCoefficients = nullptr;  // progressive: 64 per block
+        std::uint8_t* samples = nullptr;         // one MCU row
+        int sampleStride = 0;
+        int dcPredictor = 0;
+    };
+    struct ScanComponent {
+        int component = 0;
+        int dcSlot = 0;
+        int acSlot = 0;
+    };
+
+    // Header and markers.
+    void readHeader();
+    void findStartOfImage();
+    int nextMarker();
+    int processMarkers();
+    void readHuffmanTables();
+    void readQuantTables();
+    void readRestartInterval();
+    void skipSegment();
+    void readFrameHeader(int marker);
+    void readScanHeader();
+    void prepareScan();
+
+    // Frame set-up and reconstruction.
+    void setUpFrame();
+    void reconstructBlock(std::int16_t* block, bool acPresent, std::uint8_t* out, int stride);
+    void convertLine(int rowInMcu, std::uint8_t* out);
+
+    // Sequential scans.
+    void startFirstScan();
+    void decodeSequentialRow();
+    template <class Reader>
+    void decodeSequentialRowWith(Reader& reader);
+    template <class Reader>
+    void restartInterval(Reader& reader);
+    void readRestartMarker();
+
+    // Progressive scans.
+    void decodeProgressiveScans();
+    void decodeProgressiveScan();
+    void decodeProgressiveBlock(int scanIndex, int blockX, int blockY);
+    void reconstructProgressiveRow();
+
+    void recordFailure(int code);
+    void releaseResources();
+
+    ByteSource* source_ = nullptr;
+    bool fastPath_ = false;
+    bool sourceInUse_ = false;
+    int errorCode_ = 0;
+    bool ready_ = false;
+
+    JpegAllocationTable allocations_;
+    JpegInput input_;
+    JpegPlainBitReader plainReader_;
+    JpegFastBitReader fastReader_;
+
+    // Frame.
+    int width_ = 0;
+    int height_ = 0;
+    int componentCount_ = 0;
+    bool progressive_ = false;
+    Component components_[kMaxComponents];
+
+    // Tables.
+    JpegHuffmanTable* huffman_[kHuffmanSlots] = {};
+    std::int32_t quant_[4][64] = {};
+    bool quantDefined_[4] = {};
+
+    // Scan.
+    int scanCount_ = 0;
+    ScanComponent scan_[kMaxComponents];
+    int spectralStart_ = 0;
+    int spectralEnd_ = 63;
+    int approxHigh_ = 0;
+    int approxLow_ = 0;
+    int restartInterval_ = 0;
+    int restartsLeft_ = 0;
+    int nextRestart_ = 0;
+    int eobRun_ = 0;
+
+    // Geometry.
+    int mcuWidth_ = 8;
+    int mcuHeight_ = 8;
+    int mcusPerRow_ = 0;
+    int mcusPerColumn_ = 0;
+    int linesLeft_ = 0;
+    int linesLeftInRow_ = 0;
+    int rowInMcu_ = 0;
+    int mcuRow_ = 0;
+
+    // Buffers.
+    std::int16_t* block_ = nullptr;  // coefficients of the block being decoded
+    std::uint8_t* lines_[2] = {};
+    JpegColourTables colour_ = {};
+};

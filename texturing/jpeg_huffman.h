@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+
+#include "texturing/jpeg_errors.h"
+
+// One Huffman table slot: the code-length counts and symbols as defined by a
+// DHT segment, plus lookup tables derived from them before a scan.
+struct JpegHuffmanTable {
+    static constexpr int kLookupBits = 9;
+
+    std::uint8_t counts[17] = {};  // counts[1..16]: codes of each length
+    std::uint8_t symbols[256] = {};
+    int symbolCount = 0;
+
+    // Codes of up to kLookupBits bits: (length << 8) | symbol; 0 for longer codes.
+    std::uint16_t lookup[1 << kLookupBits] = {};
+    // For AC tables: when a code and its extra bits fit in kLookupBits bits,
+    // (value << 16) | (run << 8) | total length; 0 otherwise.
+    std::int32_t acLookup[1 << kLookupBits] = {};
+    // Canonical decoding of longer codes: largest code of each length (-1
+    // when none) and the offset from a code to its symbol index.
+    std::int32_t maxCode[18] = {};
+    std::int32_t valueOffset[18] = {};
+};
+
+// Builds the derived tables from counts and symbols. Codes that cannot exist
+// (too many codes for their length) are never matched.
+void buildHuffmanLookup(JpegHuffmanTable& table);
+
+// Decodes a code longer than the lookup from the next 16 bits; stores its
+// length. A bit pattern that is no code is corrupt data (-227).
+int decodeLongHuffmanCode(const JpegHuffmanTable& table, std::uint32_t next16, int* length);
+
+// The value of `bits` as an s-bit magnitude category (T.81 EXTEND).
+inline int extendSigned(int bits, int size) {
+    return bits < (1 << (size - 1)) ? bits - (1 << size) + 1 : bits;
+}
+
+// Next symbol; the reader must hold at least 16 bits.
+template <class Reader>
+inline int decodeHuffman(Reader& reader, const JpegHuffmanTable& table) {
+    int entry = table.lookup[reader.peek(JpegHuffmanTable::kLookupBits)];
+    if (entry != 0) {
+        reader.consume(entry >> 8);
+        return entry & 0xFF;
+    }
+    int length = 0;
+    int symbol = decodeLongHuffmanCode(table, reader.peek(16), &length);
+    reader.consume(length);
+    return symbol;
+}

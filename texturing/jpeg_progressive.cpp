@@ -1,0 +1,208 @@
+// Progressive scans (T.81 Annex G) into whole-image coefficient arrays, and
+// the reconstruction of MCU rows from them.
+#include <cstring>
+
+#include "texturing/jpeg_decoder.h"
+#include "texturing/jpeg_tables.h"
+
+using namespace jpeg_error;
+
+namespace {
+
+inline std::int16_t saturate16(int value) {
+    return static_cast<std::int16_t>(value < -32768 ? -32768 : (value > 32767 ? 32767 : value));
+}
+
+}  // namespace
+
+void JpegDecoder::decodeProgressiveScans() {
+    for (;;) {
+        int marker = processMarkers();
+        if (marker == 0xD9) break;
+        if (marker != 0xDA) jpegFail(kUnexpectedMarker);
+        readScanHeader();
+        prepareScan();
+        decodeProgressiveScan();
+    }
+    // Reconstruction covers every component in frame order.
+    scanCount_ = componentCount_;
+    for (int c = 0; c < componentCount_; ++c) scan_[c].component = c;
+}
+
+void JpegDecoder::decodeProgressiveScan() {
+    if (scanCount_ == 1) {
+        // Non-interleaved: one block per MCU over the blocks holding samples.
+        const Component& component = components_[scan_[0].component];
+        for (int by = 0; by < component.blocksHigh; ++by) {
+            for (int bx = 0; bx < component.blocksWide; ++bx) {
+                if (restartInterval_ != 0) {
+                    if (restartsLeft_ == 0) restartInterval(plainReader_);
+                    --restartsLeft_;
+                }
+                decodeProgressiveBlock(0, bx, by);
+            }
+        }
+        return;
+    }
+    for (int my = 0; my < mcusPerColumn_; ++my) {
+        for (int mx = 0; mx < mcusPerRow_; ++mx) {
+            if (restartInterval_ != 0) {
+                if (restartsLeft_ == 0) restartInterval(plainReader_);
+                --restartsLeft_;
+            }
+            for (int s = 0; s < scanCount_; ++s) {
+                const Component& component = components_[scan_[s].component];
+                for (int by = 0; by < component.v; ++by) {
+                    for (int bx = 0; bx < component.h; ++bx) {
+                        decodeProgressiveBlock(s, mx * component.h + bx, my * component.v + by);
+                    }
+                }
+            }
+        }
+    }
+}
+
+void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) {
+    Component& component = components_[scan_[scanIndex].component];
+    if (blockX < 0 || blockY < 0 || blockX >= component.blocksPerRow ||
+        blockY >= component.blocksPerColumn) {
+        jpegFail(kBlockLimit);
+    }
+    std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + blockX;
+    JpegPlainBitReader& reader = plainReader_;
+    const int low = approxLow_;
+
+    if (spectralStart_ == 0) {
+        std::int16_t& dc = component.dcCoefficients[index];
+        reader.ensure32();
+        if (approxHigh_ == 0) {
+            // DC first scan: difference, predictor, scaled by 2^Al.
+            int size = decodeHuffman(reader, *huffman_[scan_[scanIndex].dcSlot]);
+            if (size > 16) jpegFail(kCorruptData);
+            if (size != 0) {
+                int difference = extendSigned(reader.take(size), size);
+                component.dcPredictor =
+                    static_cast<std::int16_t>(component.dcPredictor + difference);
+            }
+            dc = static_cast<std::int16_t>(component.dcPredictor * (1 << low));
+        } else if (reader.take(1) != 0) {
+            // DC refinement: one more bit.
+            dc = static_cast<std::int16_t>(dc | (1 << low));
+        }
+        return;
+    }
+
+    std::int16_t* coefficients = component.acCoefficients + index * 64;
+    const JpegHuffmanTable& table = *huffman_[scan_[scanIndex].acSlot];
+    const int end = spectralEnd_;
+
+    if (approxHigh_ == 0) {
+        // AC first scan.
+        if (eobRun_ > 0) {
+            --eobRun_;
+            return;
+        }
+        for (int k = spectralStart_; k <= end; ++k) {
+            reader.ensure32();
+            int symbol = decodeHuffman(reader, table);
+            int run = symbol >> 4;
+            int size = symbol & 15;
+            if (size == 0) {
+                if (run < 15) {
+                    eobRun_ = 1 << run;
+                    if (run != 0) eobRun_ += reader.take(run);
+                    --eobRun_;
+                    break;
+                }
+                k += 15;
+                continue;
+            }
+            k += run;
+            if (k > 63) jpegFail(kCorruptData);
+            int value = extendSigned(reader.take(size), size);
+            coefficients[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value * (1 << low));
+        }
+        return;
+    }
+
+    // AC refinement scan.
+    const int plus = 1 << low;
+    const int minus = -plus;
+    int k = spectralStart_;
+    auto refine = [&](std::int16_t& coefficient) {
+        if (reader.takeChecked(1) != 0 && (coefficient & plus) == 0) {
+            coefficient =
+                static_cast<std::int16_t>(coefficient + (coefficient >= 0 ? plus : minus));
+        }
+    };
+    if (eobRun_ == 0) {
+        for (; k <= end; ++k) {
+            reader.ensure32();
+            int symbol = decodeHuffman(reader, table);
+            int run = symbol >> 4;
+            int size = symbol & 15;
+            int value = 0;
+            if (size != 0) {
+                // A newly non-zero coefficient has magnitude 1 at this bit.
+                value = reader.take(1) != 0 ? plus : minus;
+            } else if (run != 15) {
+                eobRun_ = 1 << run;
+                if (run != 0) eobRun_ += reader.take(run);
+                break;
+            }
+            // Skip `run` zero coefficients, refining the non-zero ones passed.
+            while (k <= end) {
+                std::int16_t& coefficient = coefficients[kJpegNaturalOrder[k]];
+                if (coefficient != 0) {
+                    refine(coefficient);
+                } else {
+                    if (run == 0) break;
+                    --run;
+                }
+                ++k;
+            }
+            if (value != 0) {
+                if (k > 63) jpegFail(kCorruptData);
+                coefficients[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value);
+            }
+        }
+    }
+    if (eobRun_ > 0) {
+        // Inside an end-of-band run only the non-zero coefficients get a bit.
+        for (; k <= end; ++k) {
+            std::int16_t& coefficient = coefficients[kJpegNaturalOrder[k]];
+            if (coefficient != 0) refine(coefficient);
+        }
+        --eobRun_;
+    }
+}
+
+void JpegDecoder::reconstructProgressiveRow() {
+    for (int c = 0; c < componentCount_; ++c) {
+        Component& component = components_[c];
+        const std::int32_t* quant = quant_[component.quantTable];
+        bool quantKnown = component.quantTable < 4 && quantDefined_[component.quantTable];
+        for (int by = 0; by < component.v; ++by) {
+            int blockY = mcuRow_ * component.v + by;
+            for (int bx = 0; bx < component.blocksPerRow; ++bx) {
+                std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + bx;
+                const std::int16_t* ac = component.acCoefficients + index * 64;
+                bool acPresent = false;
+                if (quantKnown) {
+                    block_[0] = saturate16(component.dcCoefficients[index] * quant[0]);
+                    for (int i = 1; i < 64; ++i) {
+                        block_[i] = saturate16(ac[i] * quant[i]);
+                        acPresent = acPresent || block_[i] != 0;
+                    }
+                } else {
+                    // No scan ever named this component: its table was never needed.
+                    std::memset(block_, 0, 64 * sizeof(std::int16_t));
+                }
+                std::uint8_t* out = component.samples +
+                                    static_cast<std::size_t>(by * 8) * component.sampleStride +
+                                    bx * 8;
+                reconstructBlock(block_, acPresent, out, component.sampleStride);
+            }
+        }
+    }
+}

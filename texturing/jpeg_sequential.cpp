@@ -1,0 +1,141 @@
+// Sequential (baseline and extended) scans: one MCU row at a time, with
+// restart intervals.
+#include <cstring>
+
+#include "texturing/jpeg_decoder.h"
+#include "texturing/jpeg_tables.h"
+
+using namespace jpeg_error;
+
+namespace {
+
+constexpr int kRestartSearchBytes = 1536;
+
+inline std::int16_t saturate16(int value) {
+    return static_cast<std::int16_t>(value < -32768 ? -32768 : (value > 32767 ? 32767 : value));
+}
+
+// Decodes one block's DC difference and AC coefficients (T.81 Annex F),
+// dequantised into `block` (zeroed, natural order). Returns whether any AC
+// coefficient was present.
+template <class Reader>
+inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTable,
+                                  const JpegHuffmanTable& acTable, const std::int32_t* quant,
+                                  int& predictor, std::int16_t* block) {
+    reader.ensure32();
+    int size = decodeHuffman(reader, dcTable);
+    if (size > 16) jpegFail(kCorruptData);
+    if (size != 0) {
+        int difference = extendSigned(reader.take(size), size);
+        predictor = static_cast<std::int16_t>(predictor + difference);
+    }
+    block[0] = saturate16(predictor * quant[0]);
+
+    bool acPresent = false;
+    int k = 1;
+    while (k < 64) {
+        reader.ensure32();
+        std::int32_t entry = acTable.acLookup[reader.peek(JpegHuffmanTable::kLookupBits)];
+        if (entry != 0) {
+            // Code and magnitude bits both inside the lookup window.
+            reader.consume(entry & 0xFF);
+            k += (entry >> 8) & 15;
+            if (k > 63) jpegFail(kCorruptData);
+            int natural = kJpegNaturalOrder[k];
+            block[natural] = saturate16((entry >> 16) * quant[natural]);
+            acPresent = true;
+            ++k;
+            continue;
+        }
+        int symbol = decodeHuffman(reader, acTable);
+        int run = symbol >> 4;
+        int bits = symbol & 15;
+        if (bits == 0) {
+            if (run != 15) break;  // end of block
+            k += 16;
+            if (k > 64) jpegFail(kCorruptData);
+            continue;
+        }
+        k += run;
+        if (k > 63) jpegFail(kCorruptData);
+        int natural = kJpegNaturalOrder[k];
+        block[natural] = saturate16(extendSigned(reader.take(bits), bits) * quant[natural]);
+        acPresent = true;
+        ++k;
+    }
+    return acPresent;
+}
+
+}  // namespace
+
+void JpegDecoder::startFirstScan() {
+    int marker = processMarkers();
+    if (marker != 0xDA) jpegFail(kUnexpectedMarker);
+    readScanHeader();
+    prepareScan();
+}
+
+void JpegDecoder::decodeSequentialRow() {
+    if (fastPath_) {
+        decodeSequentialRowWith(fastReader_);
+    } else {
+        decodeSequentialRowWith(plainReader_);
+    }
+}
+
+template <class Reader>
+void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
+    for (int mcu = 0; mcu < mcusPerRow_; ++mcu) {
+        if (restartInterval_ != 0) {
+            if (restartsLeft_ == 0) restartInterval(reader);
+            --restartsLeft_;
+        }
+        for (int s = 0; s < scanCount_; ++s) {
+            Component& component = components_[scan_[s].component];
+            const JpegHuffmanTable& dcTable = *huffman_[scan_[s].dcSlot];
+            const JpegHuffmanTable& acTable = *huffman_[scan_[s].acSlot];
+            const std::int32_t* quant = quant_[component.quantTable];
+            for (int by = 0; by < component.v; ++by) {
+                for (int bx = 0; bx < component.h; ++bx) {
+                    std::memset(block_, 0, 64 * sizeof(std::int16_t));
+                    bool acPresent = decodeSequentialBlock(reader, dcTable, acTable, quant,
+                                                           component.dcPredictor, block_);
+                    std::uint8_t* out = component.samples +
+                                        static_cast<std::size_t>(by * 8) * component.sampleStride +
+                                        (mcu * component.h + bx) * 8;
+                    reconstructBlock(block_, acPresent, out, component.sampleStride);
+                }
+            }
+        }
+    }
+}
+
+template <class Reader>
+void JpegDecoder::restartInterval(Reader& reader) {
+    readRestartMarker();
+    reader.reset(&input_);
+    for (int c = 0; c < componentCount_; ++c) components_[c].dcPredictor = 0;
+    eobRun_ = 0;
+    restartsLeft_ = restartInterval_;
+}
+
+template void JpegDecoder::restartInterval(JpegPlainBitReader&);
+template void JpegDecoder::restartInterval(JpegFastBitReader&);
+
+void JpegDecoder::readRestartMarker() {
+    int byte = 0;
+    if (input_.pendingMarker >= 0) {
+        byte = input_.pendingMarker;
+        input_.pendingMarker = -1;
+    } else {
+        int searched = 0;
+        do {
+            if (searched++ >= kRestartSearchBytes) jpegFail(kRestartMarker);
+            byte = input_.readByte();
+        } while (byte != 0xFF);
+        byte = input_.readByte();
+    }
+    while (byte == 0xFF) byte = input_.readByte();
+    if (byte != 0xD0 + nextRestart_) jpegFail(kRestartMarker);
+    nextRestart_ = (nextRestart_ + 1) & 7;
+}
