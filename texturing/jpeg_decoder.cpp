@@ -131,14 +131,14 @@ void JpegDecoder::setUpFrame() {
     mcuRow_ = 0;
 }
 
-void JpegDecoder::reconstructBlock(std::int16_t* block, bool acPresent, std::uint8_t* out,
-                                   int stride) {
+void JpegDecoder::reconstructBlock(const std::int16_t* block, const std::int32_t* quant,
+                                   bool acPresent, std::uint8_t* out, int stride) {
     if (!fastPath_) {
-        idctPlain(block, out, stride);
+        idctPlain(block, quant, out, stride);
     } else if (!acPresent) {
-        idctDcOnly(block[0], true, out, stride);
+        idctFastDcOnly(block[0], quant[0], out, stride);
     } else {
-        idctFast(block, out, stride);
+        idctFast(block, quant, out, stride);
     }
 }
 

@@ -84,7 +84,8 @@ class JpegDecoder {
 
     // Frame set-up and reconstruction.
     void setUpFrame();
-    void reconstructBlock(std::int16_t* block, bool acPresent, std::uint8_t* out, int stride);
+    void reconstructBlock(const std::int16_t* block, const std::int32_t* quant, bool acPresent,
+                          std::uint8_t* out, int stride);
     void convertLine(int rowInMcu, std::uint8_t* out);
 
     // Sequential scans.
@@ -125,7 +126,7 @@ class JpegDecoder {
 
     // Tables.
     JpegHuffmanTable* huffman_[kHuffmanSlots] = {};
-    std::int32_t quant_[4][64] = {};
+    std::int32_t quant_[4][64] = {};  // natural order; pre-scaled on the fast path
     bool quantDefined_[4] = {};
 
     // Scan.

@@ -2,17 +2,20 @@
 
 #include <cstdint>
 
-// 8 x 8 inverse DCTs with level shift by 128 and clamping to 0..255. Both take
-// dequantised coefficients in natural order and write 8 rows of 8 samples,
-// `stride` bytes apart.
+// 8 x 8 inverse DCTs with dequantisation, level shift by 128 and clamping to
+// 0..255. Both take quantised coefficients and the quantisation table in
+// natural order and write 8 rows of 8 samples, `stride` bytes apart. Any
+// coefficient and table values are safe: the arithmetic cannot overflow.
 
-// Accurate separable integer transform; coefficients dequantised with the
-// plain quantisation entries.
-void idctPlain(const std::int16_t* coefficients, std::uint8_t* out, int stride);
+// Accurate separable integer transform with the plain quantisation entries.
+void idctPlain(const std::int16_t* coefficients, const std::int32_t* quant, std::uint8_t* out,
+               int stride);
 
-// Scaled integer transform (Arai, Agui and Nakajima); coefficients
-// dequantised with the pre-scaled entries of the fast path.
-void idctFast(const std::int16_t* coefficients, std::uint8_t* out, int stride);
+// Scaled integer transform (Arai, Agui and Nakajima) with the pre-scaled
+// entries of the fast path.
+void idctFast(const std::int16_t* coefficients, const std::int32_t* quant, std::uint8_t* out,
+              int stride);
 
-// A block whose only non-zero coefficient is DC: every sample is the same.
-void idctDcOnly(int dequantisedDc, bool fastScaled, std::uint8_t* out, int stride);
+// The fast transform of a block whose only non-zero coefficient is DC: every
+// sample is the same.
+void idctFastDcOnly(int dc, std::int32_t quant, std::uint8_t* out, int stride);

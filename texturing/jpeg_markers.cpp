@@ -155,8 +155,6 @@ void JpegDecoder::readQuantTables() {
             std::int64_t entry = sixteenBit ? input_.read16() : input_.readByte();
             int natural = kJpegNaturalOrder[k];
             if (fastPath_) entry = (entry * kJpegFastQuantFactors[natural] + 2048) >> 12;
-            // Larger entries would saturate every dequantised coefficient anyway.
-            if (entry > 32767) entry = 32767;
             quant_[index][natural] = static_cast<std::int32_t>(entry);
         }
         quantDefined_[index] = true;

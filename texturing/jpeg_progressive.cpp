@@ -7,14 +7,6 @@
 
 using namespace jpeg_error;
 
-namespace {
-
-inline std::int16_t saturate16(int value) {
-    return static_cast<std::int16_t>(value < -32768 ? -32768 : (value > 32767 ? 32767 : value));
-}
-
-}  // namespace
-
 void JpegDecoder::decodeProgressiveScans() {
     for (;;) {
         int marker = processMarkers();
@@ -178,30 +170,25 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
 }
 
 void JpegDecoder::reconstructProgressiveRow() {
+    static const std::int32_t kNoTable[64] = {};
     for (int c = 0; c < componentCount_; ++c) {
         Component& component = components_[c];
-        const std::int32_t* quant = quant_[component.quantTable];
+        // A component no scan named never needed its table: it stays flat.
         bool quantKnown = component.quantTable < 4 && quantDefined_[component.quantTable];
+        const std::int32_t* quant = quantKnown ? quant_[component.quantTable] : kNoTable;
         for (int by = 0; by < component.v; ++by) {
             int blockY = mcuRow_ * component.v + by;
             for (int bx = 0; bx < component.blocksPerRow; ++bx) {
                 std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + bx;
-                const std::int16_t* ac = component.acCoefficients + index * 64;
+                std::memcpy(block_, component.acCoefficients + index * 64,
+                            64 * sizeof(std::int16_t));
+                block_[0] = component.dcCoefficients[index];
                 bool acPresent = false;
-                if (quantKnown) {
-                    block_[0] = saturate16(component.dcCoefficients[index] * quant[0]);
-                    for (int i = 1; i < 64; ++i) {
-                        block_[i] = saturate16(ac[i] * quant[i]);
-                        acPresent = acPresent || block_[i] != 0;
-                    }
-                } else {
-                    // No scan ever named this component: its table was never needed.
-                    std::memset(block_, 0, 64 * sizeof(std::int16_t));
-                }
+                for (int i = 1; i < 64 && !acPresent; ++i) acPresent = block_[i] != 0;
                 std::uint8_t* out = component.samples +
                                     static_cast<std::size_t>(by * 8) * component.sampleStride +
                                     bx * 8;
-                reconstructBlock(block_, acPresent, out, component.sampleStride);
+                reconstructBlock(block_, quant, acPresent, out, component.sampleStride);
             }
         }
     }

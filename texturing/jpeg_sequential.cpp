@@ -11,17 +11,13 @@ namespace {
 
 constexpr int kRestartSearchBytes = 1536;
 
-inline std::int16_t saturate16(int value) {
-    return static_cast<std::int16_t>(value < -32768 ? -32768 : (value > 32767 ? 32767 : value));
-}
-
-// Decodes one block's DC difference and AC coefficients (T.81 Annex F),
-// dequantised into `block` (zeroed, natural order). Returns whether any AC
-// coefficient was present.
+// Decodes one block's DC difference and AC coefficients (T.81 Annex F) into
+// `block` (zeroed, natural order). Returns whether any AC coefficient was
+// present.
 template <class Reader>
 inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTable,
-                                  const JpegHuffmanTable& acTable, const std::int32_t* quant,
-                                  int& predictor, std::int16_t* block) {
+                                  const JpegHuffmanTable& acTable, int& predictor,
+                                  std::int16_t* block) {
     reader.ensure32();
     int size = decodeHuffman(reader, dcTable);
     if (size > 16) jpegFail(kCorruptData);
@@ -29,7 +25,7 @@ inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTabl
         int difference = extendSigned(reader.take(size), size);
         predictor = static_cast<std::int16_t>(predictor + difference);
     }
-    block[0] = saturate16(predictor * quant[0]);
+    block[0] = static_cast<std::int16_t>(predictor);
 
     bool acPresent = false;
     int k = 1;
@@ -41,8 +37,7 @@ inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTabl
             reader.consume(entry & 0xFF);
             k += (entry >> 8) & 15;
             if (k > 63) jpegFail(kCorruptData);
-            int natural = kJpegNaturalOrder[k];
-            block[natural] = saturate16((entry >> 16) * quant[natural]);
+            block[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(entry >> 16);
             acPresent = true;
             ++k;
             continue;
@@ -58,8 +53,8 @@ inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTabl
         }
         k += run;
         if (k > 63) jpegFail(kCorruptData);
-        int natural = kJpegNaturalOrder[k];
-        block[natural] = saturate16(extendSigned(reader.take(bits), bits) * quant[natural]);
+        block[kJpegNaturalOrder[k]] =
+            static_cast<std::int16_t>(extendSigned(reader.take(bits), bits));
         acPresent = true;
         ++k;
     }
@@ -98,12 +93,12 @@ void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
             for (int by = 0; by < component.v; ++by) {
                 for (int bx = 0; bx < component.h; ++bx) {
                     std::memset(block_, 0, 64 * sizeof(std::int16_t));
-                    bool acPresent = decodeSequentialBlock(reader, dcTable, acTable, quant,
+                    bool acPresent = decodeSequentialBlock(reader, dcTable, acTable,
                                                            component.dcPredictor, block_);
                     std::uint8_t* out = component.samples +
                                         static_cast<std::size_t>(by * 8) * component.sampleStride +
                                         (mcu * component.h + bx) * 8;
-                    reconstructBlock(block_, acPresent, out, component.sampleStride);
+                    reconstructBlock(block_, quant, acPresent, out, component.sampleStride);
                 }
             }
         }

@@ -6,9 +6,9 @@
 // 16 extra entries of 63 keep a corrupt run from indexing outside a block.
 extern const std::uint8_t kJpegNaturalOrder[64 + 16];
 
-// Fast-path factors in natural order: round(a(row) * a(column) * 32768) with
+// Fast-path factors in natural order: round(a(row) * a(column) * 2^24) with
 // a(0) = 1 and a(k) = sqrt(2) * cos(k * pi / 16). A quantisation entry q is
-// stored as (q * factor + 2048) >> 12, i.e. q * a * a with 3 fraction bits,
+// stored as (q * factor + 2048) >> 12, i.e. q * a * a with 12 fraction bits,
 // which the scaled inverse DCT expects.
 extern const std::int32_t kJpegFastQuantFactors[64];
-constexpr int kJpegFastQuantFractionBits = 3;
+constexpr int kJpegFastQuantFractionBits = 12;

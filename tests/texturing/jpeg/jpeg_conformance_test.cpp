@@ -1,0 +1,253 @@
+// Decodes files made at test time by libjpeg-turbo's cjpeg and jpegtran and
+// compares every pixel with djpeg's output for the same file
+// (djpeg -nosmooth -dct int: accurate integer IDCT, replication upsampling).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/texturing/jpeg/jpeg_test_support.h"
+#include "texturing/jpeg_errors.h"
+
+namespace fs = std::filesystem;
+using namespace jpeg_test;
+
+namespace {
+
+// Bounds for a decode to count as the same image as djpeg's. The inverse
+// DCTs may round a sample differently by one level, and YCbCr conversion
+// turns a chroma difference of one into up to 2 levels (x 1.772) on top of the
+// luma one: 3 levels is honest rounding (the largest seen over all fixtures),
+// 4 leaves one level of slack. A wrong block, coefficient order, upsampling or
+// colour formula moves pixels by tens of levels and PSNR far below 45 dB.
+constexpr double kMinPsnr = 45.0;
+constexpr int kMaxDifference = 4;
+
+fs::path fixtureDir() {
+    const char* bin = std::getenv("BRONTAVIK_BIN_DIR");
+    fs::path dir =
+        fs::path(bin != nullptr ? bin : fs::temp_directory_path().string()) / "jpeg-fixtures";
+    fs::create_directories(dir);
+    return dir;
+}
+
+bool run(const std::string& command) {
+    int status = std::system((command + " 2>/dev/null").c_str());
+    return status == 0;
+}
+
+bool haveRealImageMagick() {
+    // /usr/local/bin/convert may be a stand-in; only the packaged one is used.
+    return fs::exists("/usr/bin/convert") &&
+           run("/usr/bin/convert -version | grep -q ImageMagick >/dev/null");
+}
+
+struct Comparison {
+    int maxDifference = 0;
+    double psnr = 0;
+};
+
+Comparison compare(const Image& a, const Image& b) {
+    Comparison result;
+    double squared = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i) {
+        int d = std::abs(int{a.pixels[i]} - int{b.pixels[i]});
+        result.maxDifference = std::max(result.maxDifference, d);
+        squared += double(d) * d;
+    }
+    double mse = squared / static_cast<double>(a.pixels.size());
+    result.psnr = mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+    return result;
+}
+
+struct Source {
+    std::string name;
+    fs::path ppm;
+};
+
+class JpegConformance : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        dir_ = fixtureDir();
+        ASSERT_TRUE(
+            run("command -v cjpeg >/dev/null && command -v djpeg >/dev/null && "
+                "command -v jpegtran >/dev/null"))
+            << "cjpeg, djpeg and jpegtran (libjpeg-turbo-progs) are needed";
+        auto add = [](const std::string& name, const Image& image) {
+            fs::path path = dir_ / (name + (image.channels == 1 ? ".pgm" : ".ppm"));
+            ASSERT_TRUE(writePnm(path.string(), image));
+            sources_.push_back({name, path});
+        };
+        add("plasma333x257", makePlasma(333, 257, 3, 1));
+        add("card64x48", makeTestCard(64, 48, 3));
+        add("tiny1x1", makePlasma(1, 1, 3, 2));
+        add("odd17x9", makePlasma(17, 9, 3, 3));
+        add("card35x21", makeTestCard(35, 21, 3));
+        if (haveRealImageMagick()) {
+            fs::path rose = dir_ / "rose.ppm";
+            fs::path plasma = dir_ / "implasma.ppm";
+            if (run("/usr/bin/convert rose: " + rose.string())) sources_.push_back({"rose", rose});
+            if (run("/usr/bin/convert -seed 7 -size 123x77 plasma:fractal " + plasma.string())) {
+                sources_.push_back({"implasma123x77", plasma});
+            }
+        }
+    }
+
+    // Makes `name`.jpg from a source with cjpeg and optional extra steps,
+    // decodes it with both paths and with djpeg, and checks the bounds.
+    void checkFile(const fs::path& jpeg, const std::string& label) {
+        std::vector<std::uint8_t> bytes = readFile(jpeg.string());
+        ASSERT_FALSE(bytes.empty()) << label;
+        fs::path reference = jpeg;
+        reference.replace_extension(".ref.pnm");
+        ASSERT_TRUE(run("djpeg -nosmooth -dct int -pnm -outfile " + reference.string() + " " +
+                        jpeg.string()))
+            << label;
+        Image expected;
+        ASSERT_TRUE(readPnm(reference.string(), &expected)) << label;
+        for (bool fast : {true, false}) {
+            Decoded decoded = decodeAll(bytes, fast);
+            ASSERT_EQ(decoded.constructionCode, 0) << label;
+            ASSERT_EQ(decoded.beginResult, 0) << label << " error " << decoded.errorCode;
+            ASSERT_EQ(decoded.lastLineResult, 1) << label << " error " << decoded.errorCode;
+            ASSERT_EQ(decoded.lines, expected.height) << label;
+            ASSERT_EQ(decoded.image.width, expected.width) << label;
+            ASSERT_EQ(decoded.image.channels, expected.channels) << label;
+            Comparison c = compare(decoded.image, expected);
+            std::printf("%-44s %-5s max %2d  PSNR %6.2f dB\n", label.c_str(),
+                        fast ? "fast" : "plain", c.maxDifference, c.psnr);
+            EXPECT_LE(c.maxDifference, kMaxDifference) << label << (fast ? " fast" : " plain");
+            EXPECT_GE(c.psnr, kMinPsnr) << label << (fast ? " fast" : " plain");
+            ++checked_;
+        }
+    }
+
+    fs::path encode(const Source& source, const std::string& tag, const std::string& args) {
+        fs::path out = dir_ / (source.name + "-" + tag + ".jpg");
+        EXPECT_TRUE(run("cjpeg " + args + " -outfile " + out.string() + " " + source.ppm.string()))
+            << tag;
+        return out;
+    }
+
+    static inline fs::path dir_;
+    static inline std::vector<Source> sources_;
+    static inline int checked_ = 0;
+};
+
+TEST_F(JpegConformance, QualityAndSampling) {
+    for (const Source& source : sources_) {
+        for (const char* sampling : {"1x1", "2x1", "1x2", "2x2"}) {
+            for (int quality : {10, 50, 90, 100}) {
+                std::string tag = std::string("q") + std::to_string(quality) + "-" + sampling;
+                fs::path jpeg = encode(
+                    source, tag, "-quality " + std::to_string(quality) + " -sample " + sampling);
+                checkFile(jpeg, source.name + " " + tag);
+            }
+        }
+    }
+}
+
+TEST_F(JpegConformance, CodingOptions) {
+    const std::vector<std::pair<std::string, std::string>> variants = {
+        {"optimize", "-quality 75 -optimize"},
+        {"progressive", "-quality 75 -progressive"},
+        {"progressive444", "-quality 92 -progressive -sample 1x1"},
+        {"progressive21", "-quality 60 -progressive -sample 2x1"},
+        {"progressive12", "-quality 30 -progressive -sample 1x2"},
+        {"restart1row", "-quality 80 -restart 1"},
+        {"restart3blocks", "-quality 80 -restart 3B -sample 1x1"},
+        {"restart-progressive", "-quality 70 -restart 2B -progressive"},
+        {"grey", "-quality 60 -grayscale"},
+        {"grey-progressive", "-quality 85 -grayscale -progressive"},
+        {"grey-restart", "-quality 20 -grayscale -restart 5B"},
+        {"dct-float", "-quality 95 -dct float -sample 2x1"},
+    };
+    for (const Source& source : sources_) {
+        for (const auto& [tag, args] : variants) {
+            checkFile(encode(source, tag, args), source.name + " " + tag);
+        }
+    }
+}
+
+TEST_F(JpegConformance, TranscodedAndExtendedSequential) {
+    for (const Source& source : sources_) {
+        fs::path base = encode(source, "base", "-quality 70");
+        // jpegtran rewrites the same coefficients with other codings.
+        const std::vector<std::pair<std::string, std::string>> transcodes = {
+            {"tran-progressive", "-progressive"},
+            {"tran-restart", "-restart 1"},
+            {"tran-optimize", "-optimize"},
+            {"tran-grey", "-grayscale"},
+        };
+        for (const auto& [tag, args] : transcodes) {
+            fs::path out = dir_ / (source.name + "-" + tag + ".jpg");
+            ASSERT_TRUE(
+                run("jpegtran " + args + " -outfile " + out.string() + " " + base.string()));
+            checkFile(out, source.name + " " + tag);
+        }
+        // Extended sequential: a baseline file with its SOF0 marker made SOF1.
+        std::vector<std::uint8_t> bytes = readFile(base.string());
+        bool patched = false;
+        for (std::size_t i = 0; i + 1 < bytes.size() && !patched; ++i) {
+            if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+                bytes[i + 1] = 0xC1;
+                patched = true;
+            }
+        }
+        ASSERT_TRUE(patched);
+        fs::path sof1 = dir_ / (source.name + "-sof1.jpg");
+        ASSERT_TRUE(writeFile(sof1.string(), bytes));
+        checkFile(sof1, source.name + " sof1");
+    }
+}
+
+TEST_F(JpegConformance, RejectedFiles) {
+    const Source& source = sources_.front();
+    const std::vector<std::pair<std::string, std::string>> arithmetic = {
+        {"arith", "-arithmetic"}, {"arith-progressive", "-arithmetic -progressive"}};
+    for (const auto& [tag, args] : arithmetic) {
+        fs::path jpeg = encode(source, tag, args);
+        Decoded decoded = decodeAll(readFile(jpeg.string()), true);
+        EXPECT_EQ(decoded.errorCode, jpeg_error::kArithmetic) << args;
+        EXPECT_EQ(decoded.beginResult, -1) << args;
+    }
+
+    // CMYK and 2-component files (written through libjpeg's API: cjpeg
+    // takes only grey and RGB input) are read but refused by begin.
+    Image cmyk = makePlasma(40, 30, 4, 5);
+    EncodeOptions cmykOptions;
+    cmykOptions.cmyk = true;
+    Image twoChannels = makePlasma(40, 30, 2, 6);
+    for (const auto& bytes : {encodeJpeg(cmyk, cmykOptions), encodeJpeg(twoChannels, {})}) {
+        Decoded decoded = decodeAll(bytes, true);
+        EXPECT_EQ(decoded.constructionCode, 0);
+        EXPECT_EQ(decoded.beginResult, -1);
+        EXPECT_EQ(decoded.errorCode, jpeg_error::kComponentCount);
+    }
+
+    // A skipped restart marker: RST1 rewritten as RST2.
+    fs::path restart = encode(source, "restart-skip", "-quality 80 -restart 1");
+    std::vector<std::uint8_t> bytes = readFile(restart.string());
+    bool patched = false;
+    for (std::size_t i = 0; i + 1 < bytes.size() && !patched; ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xD1) {
+            bytes[i + 1] = 0xD2;
+            patched = true;
+        }
+    }
+    ASSERT_TRUE(patched);
+    for (bool fast : {true, false}) {
+        Decoded decoded = decodeAll(bytes, fast);
+        EXPECT_EQ(decoded.beginResult, 0);
+        EXPECT_EQ(decoded.lastLineResult, jpeg_error::kCorruptData);
+        EXPECT_EQ(decoded.errorCode, jpeg_error::kRestartMarker);
+        EXPECT_GT(decoded.lines, 0);
+        EXPECT_LT(decoded.lines, 257);
+    }
+}
+
+}  // namespace

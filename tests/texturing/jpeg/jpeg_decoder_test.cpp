@@ -1,0 +1,190 @@
+// Behaviour of the decoder's public operations on valid and damaged streams.
+#include "texturing/jpeg_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "tests/texturing/jpeg/jpeg_stream_edit.h"
+#include "tests/texturing/jpeg/jpeg_test_support.h"
+#include "texturing/jpeg_tables.h"
+
+using namespace jpeg_test;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes colourFile(int width, int height, int h, int v, bool progressive = false) {
+    EncodeOptions options;
+    options.lumaH = h;
+    options.lumaV = v;
+    options.progressive = progressive;
+    return encodeJpeg(makePlasma(width, height, 3, 11), options);
+}
+
+TEST(JpegDecoder, NaturalOrderStartsAsZigzag) {
+    const int expected[] = {0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(kJpegNaturalOrder[i], expected[i]) << i;
+    EXPECT_EQ(kJpegNaturalOrder[63], 63);
+    bool seen[64] = {};
+    for (int i = 0; i < 64; ++i) seen[kJpegNaturalOrder[i]] = true;
+    for (bool s : seen) EXPECT_TRUE(s);
+}
+
+TEST(JpegDecoder, StartOfImageIsSearchedForWithinTheFirstBytes) {
+    Bytes file = colourFile(20, 12, 2, 2);
+    Decoded plain = decodeAll(file, true);
+    ASSERT_EQ(plain.errorCode, 0);
+    // FF D8 FF starting at byte 510 (ending within the first 513 bytes).
+    Bytes shifted(510, 0x00);
+    shifted.insert(shifted.end(), file.begin(), file.end());
+    Decoded found = decodeAll(shifted, true);
+    EXPECT_EQ(found.errorCode, 0);
+    EXPECT_EQ(found.image.pixels, plain.image.pixels);
+    Bytes far(520, 0x00);
+    far.insert(far.end(), file.begin(), file.end());
+    EXPECT_EQ(decodeAll(far, true).constructionCode, jpeg_error::kNoStartOfImage);
+}
+
+TEST(JpegDecoder, LineLayoutPerComponentCount) {
+    struct Case {
+        int channels;
+        int h, v;
+        bool progressive;
+    };
+    for (const Case& c :
+         {Case{1, 1, 1, false}, Case{3, 1, 1, false}, Case{3, 2, 1, false}, Case{3, 1, 2, false},
+          Case{3, 2, 2, false}, Case{3, 2, 2, true}, Case{1, 1, 1, true}}) {
+        const int width = 37;
+        const int height = 23;
+        EncodeOptions options;
+        options.lumaH = c.h;
+        options.lumaV = c.v;
+        options.progressive = c.progressive;
+        Bytes file = encodeJpeg(makePlasma(width, height, c.channels, 4), options);
+        MemoryByteSource source(file);
+        JpegDecoder decoder(&source, true);
+        ASSERT_EQ(decoder.errorCode(), 0);
+        EXPECT_EQ(decoder.width(), width);
+        EXPECT_EQ(decoder.height(), height);
+        const std::uint8_t* line = nullptr;
+        int length = 0;
+        EXPECT_EQ(decoder.decodeLine(&line, &length), -1) << "not begun";
+        ASSERT_EQ(decoder.begin(), 0);
+        EXPECT_EQ(decoder.begin(), 0) << "second begin";
+        const int bytesPerPixel = c.channels == 1 ? 1 : 4;
+        for (int y = 0; y < height; ++y) {
+            ASSERT_EQ(decoder.decodeLine(&line, &length), 0) << y;
+            ASSERT_EQ(length, width * bytesPerPixel);
+            if (bytesPerPixel == 4) {
+                for (int x = 0; x < width; ++x) ASSERT_EQ(line[4 * x + 3], 0) << x;
+            }
+        }
+        EXPECT_EQ(decoder.decodeLine(&line, &length), 1);
+        EXPECT_EQ(decoder.decodeLine(&line, &length), 1);
+        EXPECT_EQ(decoder.errorCode(), 0);
+    }
+}
+
+TEST(JpegDecoder, ChunkedReadsGiveTheSameImage) {
+    for (bool progressive : {false, true}) {
+        Bytes file = colourFile(90, 70, 2, 2, progressive);
+        Decoded whole = decodeAll(file, true);
+        ASSERT_EQ(whole.errorCode, 0);
+        for (int chunk : {1, 7, 4095}) {
+            Decoded pieces = decodeAll(file, true, chunk);
+            EXPECT_EQ(pieces.errorCode, 0) << chunk;
+            EXPECT_EQ(pieces.image.pixels, whole.image.pixels) << chunk;
+        }
+    }
+}
+
+TEST(JpegDecoder, TruncatedStreamDecodesWhatItHas) {
+    for (bool progressive : {false, true}) {
+        Bytes file = colourFile(64, 64, 2, 2, progressive);
+        Decoded whole = decodeAll(file, true);
+        // Cut inside the entropy-coded data of the last scan.
+        std::size_t lastScan = scanOffsets(file).back() + 20;
+        std::size_t keep = lastScan + (file.size() - lastScan) / 2;
+        Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(keep));
+        Decoded partial = decodeAll(cut, true);
+        EXPECT_EQ(partial.errorCode, 0);
+        EXPECT_EQ(partial.lines, 64);
+        if (!progressive) {
+            // The first MCU row lies well inside the kept bytes.
+            std::size_t firstRow = 16 * 64 * 3;
+            EXPECT_TRUE(
+                std::equal(whole.image.pixels.begin(),
+                           whole.image.pixels.begin() + static_cast<std::ptrdiff_t>(firstRow),
+                           partial.image.pixels.begin()));
+        }
+    }
+    // Only the header up to the scan: every line still arrives.
+    SplitStream stream = splitStream(colourFile(30, 20, 2, 2));
+    stream.tail.clear();
+    Decoded small = decodeAll(joinStream(stream), false);
+    EXPECT_EQ(small.errorCode, 0);
+    EXPECT_EQ(small.lines, 20);
+}
+
+TEST(JpegDecoder, HandMadeFlatBlock) {
+    // DC difference 0 and end of block: every sample is the level shift, 128.
+    Bytes bytes = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
+    bytes.resize(bytes.size() + 64, 1);
+    Bytes frame = {0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x05, 0x00, 0x03, 0x01, 0x01, 0x22, 0x00};
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    for (int table : {0x00, 0x10}) {
+        Bytes dht = {0xFF, 0xC4, 0x00, 0x14, static_cast<std::uint8_t>(table), 1};
+        dht.resize(dht.size() + 15, 0);
+        dht.push_back(0x00);
+        bytes.insert(bytes.end(), dht.begin(), dht.end());
+    }
+    Bytes scan = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00, 0x00, 0xFF, 0xD9};
+    bytes.insert(bytes.end(), scan.begin(), scan.end());
+    for (bool fast : {true, false}) {
+        Decoded decoded = decodeAll(bytes, fast);
+        ASSERT_EQ(decoded.errorCode, 0);
+        EXPECT_EQ(decoded.lines, 5);
+        EXPECT_EQ(decoded.image.pixels, Bytes(3 * 5, 128));
+    }
+}
+
+TEST(JpegDecoder, SourceThatNeverEndsNorDeliversDoesNotHang) {
+    class Silent : public ByteSource {
+      public:
+        int read(std::uint8_t*, int, bool*) override { return 0; }
+        void beginUse() override {}
+        void endUse() override {}
+    } silent;
+    JpegDecoder decoder(&silent, true);
+    EXPECT_EQ(decoder.errorCode(), jpeg_error::kNoStartOfImage);
+}
+
+TEST(JpegDecoder, SourceIsUsedOnceAndReleasedOnce) {
+    Bytes file = colourFile(16, 16, 2, 2);
+    MemoryByteSource source(file);
+    {
+        JpegDecoder decoder(&source, true);
+        EXPECT_EQ(source.beginCount, 1);
+        ASSERT_EQ(decoder.begin(), 0);
+        EXPECT_EQ(source.endCount, 0);
+    }
+    EXPECT_EQ(source.endCount, 1);
+}
+
+TEST(JpegDecoder, FastAndPlainPathsAgreeClosely) {
+    Bytes file = colourFile(120, 90, 2, 1);
+    Decoded fast = decodeAll(file, true);
+    Decoded plain = decodeAll(file, false);
+    ASSERT_EQ(fast.image.pixels.size(), plain.image.pixels.size());
+    int worst = 0;
+    for (std::size_t i = 0; i < fast.image.pixels.size(); ++i) {
+        worst = std::max(worst, std::abs(int{fast.image.pixels[i]} - int{plain.image.pixels[i]}));
+    }
+    EXPECT_LE(worst, 6);
+    EXPECT_NE(fast.image.pixels, Bytes(fast.image.pixels.size(), 0));
+}
+
+}  // namespace

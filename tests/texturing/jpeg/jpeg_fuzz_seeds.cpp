@@ -1,0 +1,49 @@
+// Writes small JPEG files of every kind the decoder reads (and a few it
+// rejects) into the folder given, as the starting corpus of fuzz_jpeg.
+#include <cstdio>
+#include <string>
+
+#include "tests/texturing/jpeg/jpeg_test_support.h"
+
+using namespace jpeg_test;
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz_jpeg-seeds FOLDER\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    int written = 0;
+    auto put = [&](const std::string& name, const Image& image, const EncodeOptions& options) {
+        if (writeFile(folder + "/" + name + ".jpg", encodeJpeg(image, options))) ++written;
+    };
+    const int sizes[][2] = {{1, 1}, {17, 9}, {40, 33}};
+    for (const auto& size : sizes) {
+        Image colour = makePlasma(size[0], size[1], 3, 21);
+        Image grey = makeTestCard(size[0], size[1], 1);
+        std::string tag = std::to_string(size[0]) + "x" + std::to_string(size[1]);
+        for (int h = 1; h <= 2; ++h) {
+            for (int v = 1; v <= 2; ++v) {
+                EncodeOptions options;
+                options.lumaH = h;
+                options.lumaV = v;
+                options.quality = 40 + 20 * h + 10 * v;
+                put("seq-" + tag + "-" + std::to_string(h) + std::to_string(v), colour, options);
+                options.progressive = true;
+                put("prog-" + tag + "-" + std::to_string(h) + std::to_string(v), colour, options);
+            }
+        }
+        EncodeOptions restart;
+        restart.restartRows = 1;
+        restart.optimize = true;
+        put("restart-" + tag, colour, restart);
+        restart.progressive = true;
+        put("restart-prog-" + tag, colour, restart);
+        put("grey-" + tag, grey, {});
+        EncodeOptions greyProgressive;
+        greyProgressive.progressive = true;
+        put("grey-prog-" + tag, grey, greyProgressive);
+    }
+    std::printf("fuzz_jpeg-seeds: %d files in %s\n", written, folder.c_str());
+    return written > 0 ? 0 : 1;
+}

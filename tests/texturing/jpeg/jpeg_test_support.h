@@ -1,0 +1,79 @@
+#pragma once
+
+// Shared by the JPEG decoder tests and the fuzz seed writer: an in-memory byte
+// source, generated pictures, PNM files, and an encoder over libjpeg's API.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "texturing/byte_source.h"
+
+namespace jpeg_test {
+
+// Serves a byte vector, at most `chunk` bytes per read; can be told to fail.
+class MemoryByteSource : public ByteSource {
+  public:
+    explicit MemoryByteSource(std::vector<std::uint8_t> bytes, int chunk = 1 << 30)
+        : bytes_(std::move(bytes)), chunk_(chunk) {}
+    MemoryByteSource(const std::uint8_t* data, std::size_t size)
+        : bytes_(data, data + size), chunk_(1 << 30) {}
+
+    int read(std::uint8_t* buffer, int wanted, bool* endFlag) override;
+    void beginUse() override { ++beginCount; }
+    void endUse() override { ++endCount; }
+
+    int beginCount = 0;
+    int endCount = 0;
+    int readCount = 0;
+    int failOnRead = -1;  // the read call (counted from 0) that returns -1
+
+  private:
+    std::vector<std::uint8_t> bytes_;
+    std::size_t position_ = 0;
+    int chunk_;
+};
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    int channels = 3;  // 1 grey, 3 RGB (2 and 4 only for the encoder)
+    std::vector<std::uint8_t> pixels;
+};
+
+// Deterministic pictures: a plasma fractal (diamond-square per channel) and a
+// test card with hard edges, colour bars and a fine checker.
+Image makePlasma(int width, int height, int channels, std::uint32_t seed);
+Image makeTestCard(int width, int height, int channels);
+
+bool writePnm(const std::string& path, const Image& image);
+bool readPnm(const std::string& path, Image* image);
+
+struct EncodeOptions {
+    int quality = 85;
+    int lumaH = 2;  // sampling factors of the first component
+    int lumaV = 2;
+    bool progressive = false;
+    bool optimize = false;
+    bool arithmetic = false;
+    int restartRows = 0;
+    bool cmyk = false;  // 4 channels written as an Adobe CMYK file
+};
+std::vector<std::uint8_t> encodeJpeg(const Image& image, const EncodeOptions& options);
+
+// Everything the decoder delivers for one stream.
+struct Decoded {
+    int constructionCode = 0;
+    int beginResult = 0;
+    int lastLineResult = 0;  // result of the first decodeLine that did not return 0
+    int errorCode = 0;
+    int width = 0;
+    int height = 0;
+    int lines = 0;
+    Image image;
+};
+Decoded decodeAll(const std::vector<std::uint8_t>& bytes, bool fast, int chunk = 1 << 30);
+
+std::vector<std::uint8_t> readFile(const std::string& path);
+bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+}  // namespace jpeg_test
