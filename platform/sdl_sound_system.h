@@ -41,6 +41,8 @@ class SdlSoundSystem : public SoundSystem {
     // Time of the first device block that carried a channel's sound since
     // the last playSound (steady-clock nanoseconds; 0 until then). For measuring.
     std::int64_t firstSoundBlockTime() const { return firstSoundBlock_.load(); }
+    // Frames handed to the device since init.
+    std::uint64_t deviceFrames() const { return mixer_ ? mixer_->framesMixed() : 0; }
     // Bytes of the mixer's own buffers (rings, history).
     std::size_t bufferBytes() const { return mixer_ ? mixer_->bufferBytes() : 0; }
 

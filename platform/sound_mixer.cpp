@@ -34,11 +34,13 @@ struct SoundMixer::Voice {
     float gain = 1.0f;
     float targetGain = 1.0f;
 
-    // The last device block: frames stampStart..stampEnd handed at stampTime.
+    // The last device block: frames stampStart..stampEnd, played (by the
+    // smoothed device clock) from blockBegin to blockEnd.
     bool stamped = false;
     std::int64_t stampStart = 0;
     std::int64_t stampEnd = 0;
-    std::int64_t stampTime = 0;
+    double blockBegin = 0.0;
+    double blockEnd = 0.0;
     std::int64_t lastReported = 0;
 
     void clearRing(std::int64_t from) {
@@ -122,10 +124,13 @@ std::int64_t SoundMixer::position(int channel, std::int64_t nowNanos) {
     if (!v.active) return 0;
     std::int64_t p = v.n;
     if (v.stamped) {
-        std::int64_t elapsed = std::max<std::int64_t>(0, nowNanos - v.stampTime);
-        double advanced = static_cast<double>(elapsed) * 1e-9 * v.rate;
+        // Before blockBegin this gives less than stampStart, which the floor
+        // below turns into "not moved yet".
+        double part = (static_cast<double>(nowNanos) - v.blockBegin) / (v.blockEnd - v.blockBegin);
+        double advanced = std::floor(part * static_cast<double>(v.stampEnd - v.stampStart));
         p = std::min(v.stampStart + static_cast<std::int64_t>(advanced), v.stampEnd);
     }
+    if (v.eof) p = std::min(p, v.eofIndex);
     p = std::max(p, v.lastReported);
     v.lastReported = p;
     return p;
@@ -247,11 +252,12 @@ int SoundMixer::mix(std::int16_t* out, std::size_t frames, std::int64_t nowNanos
     std::fill(mixBuffer_.begin(), mixBuffer_.begin() + 2 * frames, 0.0f);
     float* acc = mixBuffer_.data();
     int sounding = 0;
+    clock_.tick(static_cast<double>(nowNanos), static_cast<double>(frames) * 1e9 / mixRate_);
 
     for (auto& voice : voices_) {
         Voice& v = *voice;
         if (!v.active) continue;
-        if (v.primed && v.eof && v.n >= v.eofIndex) {
+        if (v.eof && v.n >= v.eofIndex) {
             // Everything was handed out with the previous block: the sound is over.
             stopVoice(v);
             continue;
@@ -276,7 +282,8 @@ int SoundMixer::mix(std::int16_t* out, std::size_t frames, std::int64_t nowNanos
         v.stamped = true;
         v.stampStart = from;
         v.stampEnd = v.n;
-        v.stampTime = nowNanos;
+        v.blockBegin = clock_.blockBegin;
+        v.blockEnd = clock_.blockEnd;
     }
 
     for (std::size_t i = 0; i < frames; ++i) {
@@ -287,9 +294,30 @@ int SoundMixer::mix(std::int16_t* out, std::size_t frames, std::int64_t nowNanos
         history_[historyNext_] = 0.5f * (l + r);
         historyNext_ = (historyNext_ + 1) % kHistory;
     }
+    framesMixed_ += frames;
     workPending_ = true;
     workSignal_.notify_all();
     return sounding;
+}
+
+void SoundMixer::DeviceClock::tick(double now, double period) {
+    // A delay-locked loop (second order, about 1 Hz wide) over the block
+    // times: it follows the device's real rate but not the scheduling noise
+    // of when its thread happens to run. Start-up, a stall or a change of
+    // block size restarts it from the raw time.
+    double error = now - blockEnd;
+    if (!running || std::fabs(error) > 1.5 * period || period != nominal) {
+        running = true;
+        nominal = period;
+        blockBegin = now;
+        blockEnd = now + period;
+        estimate = period;
+        return;
+    }
+    const double omega = 2.0 * 3.141592653589793 * 1.0 * period * 1e-9;
+    blockBegin = blockEnd;
+    blockEnd += std::sqrt(2.0) * omega * error + estimate;
+    estimate += omega * omega * error;
 }
 
 bool SoundMixer::decodeAhead() {
@@ -345,6 +373,11 @@ void SoundMixer::wake() {
 void SoundMixer::recentOutput(float* out) const {
     std::lock_guard lock(mutex_);
     for (std::size_t i = 0; i < kHistory; ++i) out[i] = history_[(historyNext_ + i) % kHistory];
+}
+
+std::uint64_t SoundMixer::framesMixed() const {
+    std::lock_guard lock(mutex_);
+    return framesMixed_;
 }
 
 std::size_t SoundMixer::bufferBytes() const {

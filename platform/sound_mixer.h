@@ -34,9 +34,10 @@ class SoundMixer {
     // carries it. Returns the channel or -1.
     int start(int channel, std::unique_ptr<VorbisStream> stream);
     // Position in frames of the channel's stream at time `nowNanos` (on the
-    // clock the device blocks are stamped with): interpolated from the last
-    // block at the stream's rate, never beyond what was handed out, never
-    // going back except through seek(). 0 when the channel plays nothing.
+    // clock the device blocks are stamped with): interpolated through the
+    // last block along the device's smoothed block times, never beyond what
+    // was handed out, never going back except through seek(). 0 when the
+    // channel plays nothing.
     std::int64_t position(int channel, std::int64_t nowNanos);
     // The stream's sample rate, or 0 when the channel plays nothing.
     int frequency(int channel);
@@ -60,6 +61,8 @@ class SoundMixer {
 
     // The last kHistory mixed samples as mono (L+R)/2, oldest first.
     void recentOutput(float* out) const;
+    // Frames handed to the device since the mixer was made.
+    std::uint64_t framesMixed() const;
     // Bytes of buffers the mixer itself holds (rings, history).
     std::size_t bufferBytes() const;
 
@@ -69,13 +72,25 @@ class SoundMixer {
     bool takeFrame(Voice& v, float* frame);
     bool prime(Voice& v);
 
+    // When the device plays the current block, smoothed over many blocks.
+    struct DeviceClock {
+        bool running = false;
+        double nominal = 0.0;
+        double blockBegin = 0.0;  // nanoseconds
+        double blockEnd = 0.0;
+        double estimate = 0.0;  // block period
+        void tick(double now, double period);
+    };
+
     const int mixRate_;
+    DeviceClock clock_;
     mutable std::mutex mutex_;
     std::condition_variable workSignal_;
     bool workPending_ = false;
     std::vector<std::unique_ptr<Voice>> voices_;
     std::vector<float> history_;
     std::size_t historyNext_ = 0;
+    std::uint64_t framesMixed_ = 0;
     std::vector<float> mixBuffer_;
 };
 

@@ -36,7 +36,7 @@ std::size_t memoryRead(void* dst, std::size_t size, std::size_t count, void* sou
     if (size == 0) return 0;
     std::size_t available = impl->bytes.size() - impl->cursor;
     std::size_t n = std::min(count, available / size);
-    std::memcpy(dst, impl->bytes.data() + impl->cursor, n * size);
+    if (n > 0) std::memcpy(dst, impl->bytes.data() + impl->cursor, n * size);
     impl->cursor += n * size;
     return n;
 }

@@ -69,6 +69,12 @@ int chordToneIn(const Chord& chord, int which, int low, int high) {
     return note;
 }
 
+// 1 until `fade` seconds before `length`, then down to 0 at `length`: a
+// note cut off at the end of its window would click.
+double tailFade(double t, double length, double fade) {
+    return std::clamp((length - t) / fade, 0.0, 1.0);
+}
+
 std::size_t frameAt(double t) {
     return static_cast<std::size_t>(std::clamp(t, 0.0, kSoundtrackSeconds) * kRate);
 }
@@ -143,7 +149,8 @@ void renderPad(Mix& mix) {
                 double env = std::min(1.0, t / attack);
                 env = env * env * (3.0 - 2.0 * env);
                 double tEnd = i / kRate - end;
-                if (tEnd > 0.0) env *= std::exp(-tEnd / release);
+                if (tEnd > 0.0)
+                    env *= std::exp(-tEnd / release) * tailFade(tEnd, 7.0 * release, 1.0);
                 double sa = a.next(incA) * env * level;
                 double sb = b.next(incB) * env * level;
                 pad.add(i, sa * l1 + sb * l2, sa * r1 + sb * r2);
@@ -176,7 +183,7 @@ void bell(Mix& mix, double start, int note, double level, double pan) {
     std::size_t to = frameAt(start + 5.0);
     for (std::size_t i = from; i < to; ++i) {
         double t = i / kRate - start;
-        double env = (1.0 - std::exp(-t / 0.004)) * std::exp(-t / 1.3);
+        double env = (1.0 - std::exp(-t / 0.004)) * std::exp(-t / 1.3) * tailFade(t, 5.0, 1.0);
         double index = 1.6 * std::exp(-t / 0.16) + 0.12;
         double y = std::sin(kTau * hz * t + index * std::sin(kTau * 3.0 * hz * t)) * env * level;
         mix.add(i, y * l, y * r, 0.9, 0.15);
@@ -244,7 +251,7 @@ void pluck(Mix& mix, double start, int note, double level, double pan) {
     std::size_t to = frameAt(start + 3.0);
     for (std::size_t i = from; i < to; ++i) {
         double t = i / kRate - start;
-        double attack = std::min(1.0, t / 0.003);
+        double attack = std::min(1.0, t / 0.003) * tailFade(t, 3.0, 0.8);
         double y = 0.0;
         for (int k = 0; k < kPartials; ++k)
             y += partials[k].next() * amp[k] * std::exp(-t / decay[k]);
@@ -286,12 +293,13 @@ void renderKicks(Mix& mix) {
         double decay = last ? 0.6 : 0.24;
         double phase = 0.0;
         std::size_t from = frameAt(start);
-        std::size_t to = frameAt(start + 1.2);
+        double length = last ? 4.0 : 1.6;
+        std::size_t to = frameAt(start + length);
         for (std::size_t i = from; i < to; ++i) {
             double t = i / kRate - start;
             double hz = 46.0 + 80.0 * std::exp(-t / 0.03);
             phase += hz / kRate;
-            double env = std::min(1.0, t / 0.002) * std::exp(-t / decay);
+            double env = std::min(1.0, t / 0.002) * std::exp(-t / decay) * tailFade(t, length, 0.3);
             double y = std::sin(kTau * phase) * env * level;
             mix.add(i, y, y, 0.05, 0.0);
         }
@@ -331,7 +339,7 @@ void renderBass(Mix& mix) {
     Rotor low(hz, kRate), octave(2 * hz, kRate);
     for (std::size_t i = frameAt(start); i < frameAt(start + 9.0); ++i) {
         double t = i / kRate - start;
-        double env = std::min(1.0, t / 0.01) * std::exp(-t / 1.8);
+        double env = std::min(1.0, t / 0.01) * std::exp(-t / 1.8) * tailFade(t, 9.0, 1.0);
         double y = (low.next() + 0.3 * octave.next()) * env * 0.16;
         mix.add(i, y, y, 0.2, 0.0);
     }
@@ -346,7 +354,8 @@ void renderHats(Mix& mix) {
         panGains(pan, l, r);
         for (std::size_t i = frameAt(start); i < frameAt(start + 0.2); ++i) {
             double t = i / kRate - start;
-            double y = filter.process(random.noise()).high * std::exp(-t / 0.028) * level;
+            double y = filter.process(random.noise()).high * std::exp(-t / 0.028) *
+                       tailFade(t, 0.2, 0.05) * level;
             mix.add(i, y * l, y * r, 0.15, 0.0);
         }
     };
@@ -385,7 +394,7 @@ void renderArpeggio(Mix& mix) {
         for (std::size_t i = from; i < frameAt(start + 0.4); ++i) {
             double t = i / kRate - start;
             if ((i - from) % 16 == 0) filter.set(700.0 + 2300.0 * std::exp(-t / 0.08), 1.0, kRate);
-            double env = std::min(1.0, t / 0.002) * std::exp(-t / 0.11);
+            double env = std::min(1.0, t / 0.002) * std::exp(-t / 0.11) * tailFade(t, 0.4, 0.1);
             double y = filter.process(saw.next(hz / kRate)).low * env * level * duck(i / kRate);
             mix.add(i, y * l, y * r, 0.3, 0.45);
         }

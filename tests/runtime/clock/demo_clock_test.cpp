@@ -15,7 +15,7 @@ namespace {
 
 // Records every call; answers position and frequency from its fields.
 class ScriptedSound : public platform::SoundSystem {
-public:
+  public:
     ScriptedSound() : previous_(platform::setSoundSystem(this)) {}
     ~ScriptedSound() override { platform::setSoundSystem(previous_); }
 
@@ -79,7 +79,7 @@ public:
     void* sampleHandle() { return &sample_; }
     void* unitHandle() { return &unit_; }
 
-private:
+  private:
     void record(std::string call) { calls.push_back(std::move(call)); }
     int sample_ = 0;
     int unit_ = 0;
@@ -88,7 +88,7 @@ private:
 };
 
 class DemoClockTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         musicEnabled = true;
         timerTotal = 0.0;
@@ -224,10 +224,10 @@ TEST_F(DemoClockTest, DifferenceToTheMusicHalvesInAboutFourteenFramesAtSixtyHz) 
 
 TEST_F(DemoClockTest, StartMusicCallsTheSoundSystemInOrderWithItsValues) {
     startMusic();
-    EXPECT_THAT(sound.calls, ::testing::ElementsAre(
-                                 "init 44100 32 2", "loadSample -1 music/music.ogg 304 0 0",
-                                 "setSampleMode music 1", "playSound -1 music", "fftUnit",
-                                 "setDspActive fft on"));
+    EXPECT_THAT(sound.calls,
+                ::testing::ElementsAre("init 44100 32 2", "loadSample -1 music/music.ogg 304 0 0",
+                                       "setSampleMode music 1", "playSound -1 music", "fftUnit",
+                                       "setDspActive fft on"));
     EXPECT_EQ(musicSample, sound.sampleHandle());
     EXPECT_EQ(fftUnit, sound.unitHandle());
     EXPECT_FALSE(platform.called("messageBox"));
@@ -265,8 +265,7 @@ TEST_F(DemoClockTest, VolumeCloseAndRepositionReachTheSoundSystem) {
     setMusicVolume(255);
     setMusicVolume(0);
     closeMusic();
-    EXPECT_THAT(sound.calls,
-                ::testing::ElementsAre("setVolume -3 255", "setVolume -3 0", "close"));
+    EXPECT_THAT(sound.calls, ::testing::ElementsAre("setVolume -3 255", "setVolume -3 0", "close"));
 }
 
 TEST_F(DemoClockTest, RepositionUsesTheFixedRateAndTruncates) {
@@ -275,11 +274,9 @@ TEST_F(DemoClockTest, RepositionUsesTheFixedRateAndTruncates) {
         std::uint32_t frame;
     };
     const Case cases[] = {
-        {32.2, 1420020},     // 1420020.0000000002
-        {74.1, 3267809},  // 3267809.9999999995 truncates down
-        {296.88, 13092408},
-        {0.0, 0},
-        {-1.0, 0},  // never wraps round to a huge position
+        {32.2, 1420020},                          // 1420020.0000000002
+        {74.1, 3267809},                          // 3267809.9999999995 truncates down
+        {296.88, 13092408}, {0.0, 0}, {-1.0, 0},  // never wraps round to a huge position
         {1e9, 4294967295u},
     };
     for (const Case& c : cases) {
