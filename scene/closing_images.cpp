@@ -18,7 +18,9 @@ void drawClosingImage(RenderContext& context, int slot, double grey, double size
     glDisable(GL_DEPTH_TEST);
     bindTextureSlot(context, slot);
     glEnable(GL_TEXTURE_2D);
-    drawBillboard(0.0, size, size);
+    // Added with grey 0 the image changes no pixel; skipping the quad saves
+    // up to a full-screen textured pass while leaving every state as it was.
+    if (grey > 0.0) drawBillboard(0.0, size, size);
     glPopMatrix();
 }
 }  // namespace
