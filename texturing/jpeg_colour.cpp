@@ -54,3 +54,89 @@ void convertYCbCrLine(const JpegColourTables& tables, const std::uint8_t* y, con
         std::memcpy(out + 4 * x, &last, 4);
     }
 }
+
+// --- Eight pixels at a time -------------------------------------------------
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"  // vectors never cross a call: all inlined
+#endif
+
+namespace {
+
+typedef std::int32_t Lanes __attribute__((vector_size(32)));
+typedef std::uint8_t Bytes8 __attribute__((vector_size(8)));
+typedef std::uint8_t Bytes4 __attribute__((vector_size(4)));
+
+[[gnu::always_inline]] inline Lanes clampLanes(Lanes value) {
+    Lanes zero = {};
+    Lanes top = zero + 255;
+    value &= ~(value < zero);
+    Lanes above = value > top;
+    return (value & ~above) | (top & above);
+}
+
+[[gnu::always_inline]] inline void convertWideBody(const std::uint8_t* y, const std::uint8_t* cb,
+                                                   const std::uint8_t* cr, int count,
+                                                   int chromaStep, std::uint8_t* out) {
+    for (int x = 0; x < count; x += 8) {
+        Bytes8 luma8;
+        std::memcpy(&luma8, y + x, 8);
+        Lanes luma = __builtin_convertvector(luma8, Lanes);
+        Lanes blue, red;
+        if (chromaStep == 1) {
+            Bytes8 b8, r8;
+            std::memcpy(&b8, cb + x, 8);
+            std::memcpy(&r8, cr + x, 8);
+            blue = __builtin_convertvector(b8, Lanes);
+            red = __builtin_convertvector(r8, Lanes);
+        } else {
+            Bytes4 b4, r4;
+            std::memcpy(&b4, cb + x / 2, 4);
+            std::memcpy(&r4, cr + x / 2, 4);
+            Bytes8 b8 = __builtin_shufflevector(b4, b4, 0, 0, 1, 1, 2, 2, 3, 3);
+            Bytes8 r8 = __builtin_shufflevector(r4, r4, 0, 0, 1, 1, 2, 2, 3, 3);
+            blue = __builtin_convertvector(b8, Lanes);
+            red = __builtin_convertvector(r8, Lanes);
+        }
+        blue -= 128;
+        red -= 128;
+        Lanes r = clampLanes(luma + ((red * 91882 + 32768) >> 16));
+        Lanes b = clampLanes(luma + ((blue * 116130 + 32768) >> 16));
+        Lanes g = clampLanes(luma + ((red * -46802 + blue * -22554 + 32768) >> 16));
+        // Bytes R, G, B, 0 in memory (little-endian words).
+        Lanes words = r | (g << 8) | (b << 16);
+        std::memcpy(out + 4 * x, &words, 32);
+    }
+}
+
+void convertWideGeneric(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
+                        int count, int chromaStep, std::uint8_t* out) {
+    convertWideBody(y, cb, cr, count, chromaStep, out);
+}
+
+#if defined(__x86_64__)
+[[gnu::target("avx2")]] void convertWideAvx2(const std::uint8_t* y, const std::uint8_t* cb,
+                                             const std::uint8_t* cr, int count, int chromaStep,
+                                             std::uint8_t* out) {
+    convertWideBody(y, cb, cr, count, chromaStep, out);
+}
+#endif
+
+using ConvertFunction = void (*)(const std::uint8_t*, const std::uint8_t*, const std::uint8_t*, int,
+                                 int, std::uint8_t*);
+
+ConvertFunction chooseConvert() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return convertWideAvx2;
+#endif
+    return convertWideGeneric;
+}
+
+}  // namespace
+
+void convertYCbCrLineWide(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
+                          int count, int chromaStep, std::uint8_t* out) {
+    static const ConvertFunction chosen = chooseConvert();
+    chosen(y, cb, cr, count, chromaStep, out);
+}

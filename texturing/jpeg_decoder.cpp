@@ -1,6 +1,7 @@
 // Public operations, failure handling, frame set-up and line output.
 #include "texturing/jpeg_decoder.h"
 
+#include <bit>
 #include <cstring>
 
 #include "texturing/jpeg_idct.h"
@@ -136,9 +137,9 @@ void JpegDecoder::reconstructBlock(const std::int16_t* block, const std::int32_t
     if (!fastPath_) {
         idctPlain(block, quant, out, stride);
     } else if (!acPresent) {
-        idctFastDcOnly(block[0], quant[0], out, stride);
+        idctFastDcOnly(block[0], out, stride);
     } else {
-        idctFast(block, quant, out, stride);
+        idctFast(block, out, stride);
     }
 }
 
@@ -192,7 +193,13 @@ void JpegDecoder::convertLine(int rowInMcu, std::uint8_t* out) {
     int chromaRow = rowInMcu / luma.v;
     const Component& cb = components_[1];
     const Component& cr = components_[2];
-    convertYCbCrLine(colour_, y, cb.samples + static_cast<std::size_t>(chromaRow) * cb.sampleStride,
-                     cr.samples + static_cast<std::size_t>(chromaRow) * cr.sampleStride, width_,
-                     luma.h, out);
+    const std::uint8_t* cbRow = cb.samples + static_cast<std::size_t>(chromaRow) * cb.sampleStride;
+    const std::uint8_t* crRow = cr.samples + static_cast<std::size_t>(chromaRow) * cr.sampleStride;
+    if (fastPath_ && std::endian::native == std::endian::little) {
+        // Whole groups of 8 pixels: the sample rows are padded to the MCU
+        // width and the line buffers to a multiple of 16 pixels.
+        convertYCbCrLineWide(y, cbRow, crRow, width_, luma.h, out);
+    } else {
+        convertYCbCrLine(colour_, y, cbRow, crRow, width_, luma.h, out);
+    }
 }

@@ -91,7 +91,7 @@ class JpegDecoder {
     // Sequential scans.
     void startFirstScan();
     void decodeSequentialRow();
-    template <class Reader>
+    template <bool Fast, class Reader>
     void decodeSequentialRowWith(Reader& reader);
     template <class Reader>
     void restartInterval(Reader& reader);
@@ -152,7 +152,8 @@ class JpegDecoder {
     int mcuRow_ = 0;
 
     // Buffers.
-    std::int16_t* block_ = nullptr;  // coefficients of the block being decoded
+    // Coefficients of the block being decoded.
+    std::int16_t* block_ = nullptr;
     std::uint8_t* lines_[2] = {};
     JpegColourTables colour_ = {};
 };

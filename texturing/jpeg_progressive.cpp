@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "texturing/jpeg_decoder.h"
+#include "texturing/jpeg_idct.h"
 #include "texturing/jpeg_tables.h"
 
 using namespace jpeg_error;
@@ -180,11 +181,21 @@ void JpegDecoder::reconstructProgressiveRow() {
             int blockY = mcuRow_ * component.v + by;
             for (int bx = 0; bx < component.blocksPerRow; ++bx) {
                 std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + bx;
-                std::memcpy(block_, component.acCoefficients + index * 64,
-                            64 * sizeof(std::int16_t));
-                block_[0] = component.dcCoefficients[index];
+                const std::int16_t* ac = component.acCoefficients + index * 64;
                 bool acPresent = false;
-                for (int i = 1; i < 64 && !acPresent; ++i) acPresent = block_[i] != 0;
+                if (fastPath_) {
+                    // Dequantised and transposed, as idctFast reads it.
+                    block_[0] = dequantiseFast(component.dcCoefficients[index], quant[0]);
+                    for (int i = 1; i < 64; ++i) {
+                        block_[(i & 7) * 8 + (i >> 3)] =
+                            ac[i] == 0 ? 0 : dequantiseFast(ac[i], quant[i]);
+                        acPresent = acPresent || ac[i] != 0;
+                    }
+                } else {
+                    std::memcpy(block_, ac, 64 * sizeof(std::int16_t));
+                    block_[0] = component.dcCoefficients[index];
+                    for (int i = 1; i < 64 && !acPresent; ++i) acPresent = block_[i] != 0;
+                }
                 std::uint8_t* out = component.samples +
                                     static_cast<std::size_t>(by * 8) * component.sampleStride +
                                     bx * 8;
