@@ -1,5 +1,6 @@
 #include "texturing/jpeg_idct.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -62,6 +63,7 @@ inline void plain1d(const std::int64_t* in, int step, std::int64_t* out,
 typedef std::int32_t Lanes __attribute__((vector_size(32)));  // 8 x int32
 typedef std::int16_t Lanes16 __attribute__((vector_size(16)));
 typedef std::uint8_t Lanes8 __attribute__((vector_size(8)));
+typedef std::uint8_t LaneBytes __attribute__((vector_size(32)));
 
 // First pass constants with 12 fraction bits, second pass with 8: with int16
 // inputs of 3 fraction bits every product stays below 2^31.
@@ -120,17 +122,20 @@ template <int Bits>
 // 8 x 8 transpose: interleave 32-bit, then 64-bit, then 128-bit halves.
 [[gnu::always_inline]] inline void transpose(const Lanes* in, Lanes* out) {
     Lanes t[8];
+#pragma GCC unroll 8
     for (int i = 0; i < 8; i += 2) {
         t[i] = __builtin_shufflevector(in[i], in[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
         t[i + 1] = __builtin_shufflevector(in[i], in[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
     }
     Lanes u[8];
+#pragma GCC unroll 8
     for (int i = 0; i < 8; i += 4) {
         u[i] = __builtin_shufflevector(t[i], t[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
         u[i + 1] = __builtin_shufflevector(t[i], t[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
         u[i + 2] = __builtin_shufflevector(t[i + 1], t[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
         u[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
     }
+#pragma GCC unroll 8
     for (int i = 0; i < 4; ++i) {
         out[i] = __builtin_shufflevector(u[i], u[i + 4], 0, 1, 2, 3, 8, 9, 10, 11);
         out[i + 4] = __builtin_shufflevector(u[i], u[i + 4], 4, 5, 6, 7, 12, 13, 14, 15);
@@ -145,7 +150,13 @@ template <int Bits>
     value = value & ~below;
     Lanes above = value > top;
     value = (value & ~above) | (top & above);
-    return __builtin_convertvector(value, Lanes8);
+    // The low byte of each lane (little-endian lanes).
+    LaneBytes bytes = reinterpret_cast<LaneBytes&>(value);
+    if constexpr (std::endian::native == std::endian::little) {
+        return __builtin_shufflevector(bytes, bytes, 0, 4, 8, 12, 16, 20, 24, 28);
+    } else {
+        return __builtin_shufflevector(bytes, bytes, 3, 7, 11, 15, 19, 23, 27, 31);
+    }
 }
 
 }  // namespace
@@ -183,6 +194,7 @@ namespace {
 [[gnu::always_inline]] inline void idctFastBody(const std::int16_t* transposed, std::uint8_t* out,
                                                 int stride) {
     Lanes in[8];
+#pragma GCC unroll 8
     for (int c = 0; c < 8; ++c) {
         Lanes16 column;
         std::memcpy(&column, transposed + c * 8, sizeof column);
@@ -197,6 +209,7 @@ namespace {
     columns[0] += (128 << kFastShift) + (1 << (kFastShift - 1));
     Lanes result[8];
     fast1d<kPass2Bits>(columns, result);
+#pragma GCC unroll 8
     for (int r = 0; r < 8; ++r) {
         Lanes8 samples = toSamples(result[r] >> kFastShift);
         std::memcpy(out + r * stride, &samples, 8);

@@ -14,19 +14,21 @@ constexpr int kRestartSearchBytes = 1536;
 
 // Decodes one block's DC difference and AC coefficients (T.81 Annex F) into
 // `block` (zeroed). The plain path keeps the coefficients in natural order;
-// the fast path stores them dequantised and transposed for idctFast. Returns
+// the fast path stores them dequantised (with the table in zigzag order) and
+// transposed for idctFast. Returns
 // whether any AC coefficient was present.
 template <bool Fast, class Reader>
-inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTable,
-                                  const JpegHuffmanTable& acTable, const std::int32_t* quant,
+inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTable,
+                                  const JpegHuffmanTable& acTable, const std::int32_t* zigzagQuant,
                                   int& predictor, std::int16_t* block) {
     auto store = [&](int k, int value) {
         if constexpr (Fast) {
-            block[kJpegTransposedOrder[k]] = dequantiseFast(value, quant[kJpegNaturalOrder[k]]);
+            block[kJpegTransposedOrder[k]] = dequantiseFast(value, zigzagQuant[k]);
         } else {
             block[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value);
         }
     };
+    JpegBitCursor<Reader> reader(source);
     reader.ensure32();
     int size = decodeHuffman(reader, dcTable);
     if (size > 16) jpegFail(kCorruptData);
@@ -66,6 +68,7 @@ inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTabl
         acPresent = true;
         ++k;
     }
+    reader.flush();
     return acPresent;
 }
 
@@ -93,6 +96,11 @@ void JpegDecoder::decodeSequentialRow() {
 
 template <bool Fast, class Reader>
 void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
+    std::int32_t zigzagQuant[kMaxComponents][64];
+    for (int s = 0; s < scanCount_; ++s) {
+        const std::int32_t* quant = quant_[components_[scan_[s].component].quantTable];
+        for (int k = 0; k < 64; ++k) zigzagQuant[s][k] = quant[kJpegNaturalOrder[k]];
+    }
     for (int mcu = 0; mcu < mcusPerRow_; ++mcu) {
         if (restartInterval_ != 0) {
             if (restartsLeft_ == 0) restartInterval(reader);
@@ -106,8 +114,8 @@ void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
             for (int by = 0; by < component.v; ++by) {
                 for (int bx = 0; bx < component.h; ++bx) {
                     clearBlock(block_);
-                    bool acPresent = decodeSequentialBlock<Fast>(reader, dcTable, acTable, quant,
-                                                                 component.dcPredictor, block_);
+                    bool acPresent = decodeSequentialBlock<Fast>(
+                        reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor, block_);
                     std::uint8_t* out = component.samples +
                                         static_cast<std::size_t>(by * 8) * component.sampleStride +
                                         (mcu * component.h + bx) * 8;
