@@ -129,6 +129,10 @@ class JpegBitCursor {
         consume(n);
         return value;
     }
+    int takeChecked(int n) {
+        if (count_ < n) refill();
+        return take(n);
+    }
     void flush() {
         reader_.bits_ = bits_;
         reader_.count_ = count_;

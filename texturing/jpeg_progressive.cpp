@@ -62,7 +62,7 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
         jpegFail(kBlockLimit);
     }
     std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + blockX;
-    JpegPlainBitReader& reader = plainReader_;
+    JpegBitCursor<JpegPlainBitReader> reader(plainReader_);
     const int low = approxLow_;
 
     if (spectralStart_ == 0) {
@@ -82,9 +82,11 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
             // DC refinement: one more bit.
             dc = static_cast<std::int16_t>(dc | (1 << low));
         }
+        reader.flush();
         return;
     }
 
+    // AC coefficients are kept in zigzag order: a band is contiguous.
     std::int16_t* coefficients = component.acCoefficients + index * 64;
     const JpegHuffmanTable& table = *huffman_[scan_[scanIndex].acSlot];
     const int end = spectralEnd_;
@@ -113,8 +115,9 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
             k += run;
             if (k > 63) jpegFail(kCorruptData);
             int value = extendSigned(reader.take(size), size);
-            coefficients[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value * (1 << low));
+            coefficients[k] = static_cast<std::int16_t>(value * (1 << low));
         }
+        reader.flush();
         return;
     }
 
@@ -145,7 +148,7 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
             }
             // Skip `run` zero coefficients, refining the non-zero ones passed.
             while (k <= end) {
-                std::int16_t& coefficient = coefficients[kJpegNaturalOrder[k]];
+                std::int16_t& coefficient = coefficients[k];
                 if (coefficient != 0) {
                     refine(coefficient);
                 } else {
@@ -156,18 +159,18 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
             }
             if (value != 0) {
                 if (k > 63) jpegFail(kCorruptData);
-                coefficients[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value);
+                coefficients[k] = static_cast<std::int16_t>(value);
             }
         }
     }
     if (eobRun_ > 0) {
         // Inside an end-of-band run only the non-zero coefficients get a bit.
         for (; k <= end; ++k) {
-            std::int16_t& coefficient = coefficients[kJpegNaturalOrder[k]];
-            if (coefficient != 0) refine(coefficient);
+            if (coefficients[k] != 0) refine(coefficients[k]);
         }
         --eobRun_;
     }
+    reader.flush();
 }
 
 void JpegDecoder::reconstructProgressiveRow() {
@@ -177,24 +180,41 @@ void JpegDecoder::reconstructProgressiveRow() {
         // A component no scan named never needed its table: it stays flat.
         bool quantKnown = component.quantTable < 4 && quantDefined_[component.quantTable];
         const std::int32_t* quant = quantKnown ? quant_[component.quantTable] : kNoTable;
+        std::int32_t zigzagQuant[64];
+        for (int k = 0; k < 64; ++k) zigzagQuant[k] = quant[kJpegNaturalOrder[k]];
         for (int by = 0; by < component.v; ++by) {
             int blockY = mcuRow_ * component.v + by;
             for (int bx = 0; bx < component.blocksPerRow; ++bx) {
                 std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + bx;
                 const std::int16_t* ac = component.acCoefficients + index * 64;
+                std::memset(block_, 0, 64 * sizeof(std::int16_t));
                 bool acPresent = false;
+                int dc = component.dcCoefficients[index];
                 if (fastPath_) {
                     // Dequantised and transposed, as idctFast reads it.
-                    block_[0] = dequantiseFast(component.dcCoefficients[index], quant[0]);
-                    for (int i = 1; i < 64; ++i) {
-                        block_[(i & 7) * 8 + (i >> 3)] =
-                            ac[i] == 0 ? 0 : dequantiseFast(ac[i], quant[i]);
-                        acPresent = acPresent || ac[i] != 0;
+                    block_[0] = dequantiseFast(dc, zigzagQuant[0]);
+                    // Four coefficients at a time: most are zero. (Entry 0
+                    // of the AC array is never written.)
+                    for (int k = 0; k < 64; k += 4) {
+                        std::uint64_t four;
+                        std::memcpy(&four, ac + k, 8);
+                        if (four == 0) continue;
+                        for (int j = k; j < k + 4; ++j) {
+                            if (ac[j] != 0 && j != 0) {
+                                block_[kJpegTransposedOrder[j]] =
+                                    dequantiseFast(ac[j], zigzagQuant[j]);
+                                acPresent = true;
+                            }
+                        }
                     }
                 } else {
-                    std::memcpy(block_, ac, 64 * sizeof(std::int16_t));
-                    block_[0] = component.dcCoefficients[index];
-                    for (int i = 1; i < 64 && !acPresent; ++i) acPresent = block_[i] != 0;
+                    block_[0] = static_cast<std::int16_t>(dc);
+                    for (int k = 1; k < 64; ++k) {
+                        if (ac[k] != 0) {
+                            block_[kJpegNaturalOrder[k]] = ac[k];
+                            acPresent = true;
+                        }
+                    }
                 }
                 std::uint8_t* out = component.samples +
                                     static_cast<std::size_t>(by * 8) * component.sampleStride +
