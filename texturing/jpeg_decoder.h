@@ -100,7 +100,10 @@ class JpegDecoder {
     // Progressive scans.
     void decodeProgressiveScans();
     void decodeProgressiveScan();
-    void decodeProgressiveBlock(int scanIndex, int blockX, int blockY);
+    template <class Reader>
+    void decodeProgressiveScanWith(Reader& reader);
+    template <class Reader>
+    void decodeProgressiveBlock(Reader& reader, int scanIndex, int blockX, int blockY);
     void reconstructProgressiveRow();
 
     void recordFailure(int code);

@@ -23,16 +23,22 @@ void JpegDecoder::decodeProgressiveScans() {
 }
 
 void JpegDecoder::decodeProgressiveScan() {
+    // Progressive scans read through the plain reader on both paths.
+    decodeProgressiveScanWith(plainReader_);
+}
+
+template <class Reader>
+void JpegDecoder::decodeProgressiveScanWith(Reader& reader) {
     if (scanCount_ == 1) {
         // Non-interleaved: one block per MCU over the blocks holding samples.
         const Component& component = components_[scan_[0].component];
         for (int by = 0; by < component.blocksHigh; ++by) {
             for (int bx = 0; bx < component.blocksWide; ++bx) {
                 if (restartInterval_ != 0) {
-                    if (restartsLeft_ == 0) restartInterval(plainReader_);
+                    if (restartsLeft_ == 0) restartInterval(reader);
                     --restartsLeft_;
                 }
-                decodeProgressiveBlock(0, bx, by);
+                decodeProgressiveBlock(reader, 0, bx, by);
             }
         }
         return;
@@ -40,14 +46,15 @@ void JpegDecoder::decodeProgressiveScan() {
     for (int my = 0; my < mcusPerColumn_; ++my) {
         for (int mx = 0; mx < mcusPerRow_; ++mx) {
             if (restartInterval_ != 0) {
-                if (restartsLeft_ == 0) restartInterval(plainReader_);
+                if (restartsLeft_ == 0) restartInterval(reader);
                 --restartsLeft_;
             }
             for (int s = 0; s < scanCount_; ++s) {
                 const Component& component = components_[scan_[s].component];
                 for (int by = 0; by < component.v; ++by) {
                     for (int bx = 0; bx < component.h; ++bx) {
-                        decodeProgressiveBlock(s, mx * component.h + bx, my * component.v + by);
+                        decodeProgressiveBlock(reader, s, mx * component.h + bx,
+                                               my * component.v + by);
                     }
                 }
             }
@@ -55,14 +62,20 @@ void JpegDecoder::decodeProgressiveScan() {
     }
 }
 
-void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) {
+template <class Reader>
+void JpegDecoder::decodeProgressiveBlock(Reader& source, int scanIndex, int blockX, int blockY) {
     Component& component = components_[scan_[scanIndex].component];
     if (blockX < 0 || blockY < 0 || blockX >= component.blocksPerRow ||
         blockY >= component.blocksPerColumn) {
         jpegFail(kBlockLimit);
     }
+    // A block inside an end-of-band run of a first AC scan holds no data.
+    if (approxHigh_ == 0 && spectralStart_ != 0 && eobRun_ > 0) {
+        --eobRun_;
+        return;
+    }
     std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + blockX;
-    JpegBitCursor<JpegPlainBitReader> reader(plainReader_);
+    JpegBitCursor<Reader> reader(source);
     const int low = approxLow_;
 
     if (spectralStart_ == 0) {
@@ -92,11 +105,7 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
     const int end = spectralEnd_;
 
     if (approxHigh_ == 0) {
-        // AC first scan.
-        if (eobRun_ > 0) {
-            --eobRun_;
-            return;
-        }
+        // AC first scan (blocks inside an end-of-band run returned above).
         for (int k = spectralStart_; k <= end; ++k) {
             reader.ensure32();
             int symbol = decodeHuffman(reader, table);
@@ -164,9 +173,19 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
         }
     }
     if (eobRun_ > 0) {
-        // Inside an end-of-band run only the non-zero coefficients get a bit.
-        for (; k <= end; ++k) {
+        // Inside an end-of-band run only the non-zero coefficients get a bit;
+        // runs of four zeros are passed over at once.
+        while (k <= end) {
+            if (k + 3 <= end) {
+                std::uint64_t four;
+                std::memcpy(&four, coefficients + k, 8);
+                if (four == 0) {
+                    k += 4;
+                    continue;
+                }
+            }
             if (coefficients[k] != 0) refine(coefficients[k]);
+            ++k;
         }
         --eobRun_;
     }
@@ -199,12 +218,9 @@ void JpegDecoder::reconstructProgressiveRow() {
                         std::uint64_t four;
                         std::memcpy(&four, ac + k, 8);
                         if (four == 0) continue;
-                        for (int j = k; j < k + 4; ++j) {
-                            if (ac[j] != 0 && j != 0) {
-                                block_[kJpegTransposedOrder[j]] =
-                                    dequantiseFast(ac[j], zigzagQuant[j]);
-                                acPresent = true;
-                            }
+                        acPresent = true;
+                        for (int j = k == 0 ? 1 : k; j < k + 4; ++j) {
+                            block_[kJpegTransposedOrder[j]] = dequantiseFast(ac[j], zigzagQuant[j]);
                         }
                     }
                 } else {
