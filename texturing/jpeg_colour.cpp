@@ -75,55 +75,86 @@ typedef std::uint8_t Bytes4 __attribute__((vector_size(4)));
     return (value & ~above) | (top & above);
 }
 
-[[gnu::always_inline]] inline void convertWideBody(const std::uint8_t* y, const std::uint8_t* cb,
-                                                   const std::uint8_t* cr, int count,
-                                                   int chromaStep, std::uint8_t* out) {
-    for (int x = 0; x < count; x += 8) {
-        Bytes8 luma8;
-        std::memcpy(&luma8, y + x, 8);
-        Lanes luma = __builtin_convertvector(luma8, Lanes);
-        Lanes blue, red;
-        if (chromaStep == 1) {
-            Bytes8 b8, r8;
-            std::memcpy(&b8, cb + x, 8);
-            std::memcpy(&r8, cr + x, 8);
-            blue = __builtin_convertvector(b8, Lanes);
-            red = __builtin_convertvector(r8, Lanes);
-        } else {
-            Bytes4 b4, r4;
-            std::memcpy(&b4, cb + x / 2, 4);
-            std::memcpy(&r4, cr + x / 2, 4);
-            Bytes8 b8 = __builtin_shufflevector(b4, b4, 0, 0, 1, 1, 2, 2, 3, 3);
-            Bytes8 r8 = __builtin_shufflevector(r4, r4, 0, 0, 1, 1, 2, 2, 3, 3);
-            blue = __builtin_convertvector(b8, Lanes);
-            red = __builtin_convertvector(r8, Lanes);
+struct ChromaTerms {
+    Lanes red, green, blue;  // to be added to luma
+};
+
+[[gnu::always_inline]] inline ChromaTerms chromaTerms(Lanes blue, Lanes red) {
+    blue -= 128;
+    red -= 128;
+    return {(red * 91882 + 32768) >> 16, (red * -46802 + blue * -22554 + 32768) >> 16,
+            (blue * 116130 + 32768) >> 16};
+}
+
+[[gnu::always_inline]] inline Lanes loadBytes8(const std::uint8_t* p) {
+    Bytes8 bytes;
+    std::memcpy(&bytes, p, 8);
+    return __builtin_convertvector(bytes, Lanes);
+}
+
+// Eight pixels of luma plus their chroma terms, as R, G, B, 0 bytes.
+[[gnu::always_inline]] inline void storePixels(const std::uint8_t* y, const ChromaTerms& terms,
+                                               std::uint8_t* out) {
+    Lanes luma = loadBytes8(y);
+    Lanes r = clampLanes(luma + terms.red);
+    Lanes g = clampLanes(luma + terms.green);
+    Lanes b = clampLanes(luma + terms.blue);
+    // Bytes R, G, B, 0 in memory (little-endian words).
+    Lanes words = r | (g << 8) | (b << 16);
+    std::memcpy(out, &words, 32);
+}
+
+[[gnu::always_inline]] inline Lanes lowPairs(Lanes v) {
+    return __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3);
+}
+[[gnu::always_inline]] inline Lanes highPairs(Lanes v) {
+    return __builtin_shufflevector(v, v, 4, 4, 5, 5, 6, 6, 7, 7);
+}
+
+// One or two lines (y2 and out2 may be null) sharing a chroma row.
+[[gnu::always_inline]] inline void convertWideBody(const std::uint8_t* y, const std::uint8_t* y2,
+                                                   const std::uint8_t* cb, const std::uint8_t* cr,
+                                                   int count, int chromaStep, std::uint8_t* out,
+                                                   std::uint8_t* out2) {
+    if (chromaStep == 1) {
+        for (int x = 0; x < count; x += 8) {
+            ChromaTerms terms = chromaTerms(loadBytes8(cb + x), loadBytes8(cr + x));
+            storePixels(y + x, terms, out + 4 * x);
+            if (y2 != nullptr) storePixels(y2 + x, terms, out2 + 4 * x);
         }
-        blue -= 128;
-        red -= 128;
-        Lanes r = clampLanes(luma + ((red * 91882 + 32768) >> 16));
-        Lanes b = clampLanes(luma + ((blue * 116130 + 32768) >> 16));
-        Lanes g = clampLanes(luma + ((red * -46802 + blue * -22554 + 32768) >> 16));
-        // Bytes R, G, B, 0 in memory (little-endian words).
-        Lanes words = r | (g << 8) | (b << 16);
-        std::memcpy(out + 4 * x, &words, 32);
+        return;
+    }
+    // Each chroma sample serves two neighbouring pixels: 16 pixels per step.
+    for (int x = 0; x < count; x += 16) {
+        ChromaTerms terms = chromaTerms(loadBytes8(cb + x / 2), loadBytes8(cr + x / 2));
+        ChromaTerms left = {lowPairs(terms.red), lowPairs(terms.green), lowPairs(terms.blue)};
+        ChromaTerms right = {highPairs(terms.red), highPairs(terms.green), highPairs(terms.blue)};
+        storePixels(y + x, left, out + 4 * x);
+        storePixels(y + x + 8, right, out + 4 * x + 32);
+        if (y2 != nullptr) {
+            storePixels(y2 + x, left, out2 + 4 * x);
+            storePixels(y2 + x + 8, right, out2 + 4 * x + 32);
+        }
     }
 }
 
-void convertWideGeneric(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
-                        int count, int chromaStep, std::uint8_t* out) {
-    convertWideBody(y, cb, cr, count, chromaStep, out);
+void convertWideGeneric(const std::uint8_t* y, const std::uint8_t* y2, const std::uint8_t* cb,
+                        const std::uint8_t* cr, int count, int chromaStep, std::uint8_t* out,
+                        std::uint8_t* out2) {
+    convertWideBody(y, y2, cb, cr, count, chromaStep, out, out2);
 }
 
 #if defined(__x86_64__)
-[[gnu::target("avx2")]] void convertWideAvx2(const std::uint8_t* y, const std::uint8_t* cb,
-                                             const std::uint8_t* cr, int count, int chromaStep,
-                                             std::uint8_t* out) {
-    convertWideBody(y, cb, cr, count, chromaStep, out);
+[[gnu::target("avx2")]] void convertWideAvx2(const std::uint8_t* y, const std::uint8_t* y2,
+                                             const std::uint8_t* cb, const std::uint8_t* cr,
+                                             int count, int chromaStep, std::uint8_t* out,
+                                             std::uint8_t* out2) {
+    convertWideBody(y, y2, cb, cr, count, chromaStep, out, out2);
 }
 #endif
 
-using ConvertFunction = void (*)(const std::uint8_t*, const std::uint8_t*, const std::uint8_t*, int,
-                                 int, std::uint8_t*);
+using ConvertFunction = void (*)(const std::uint8_t*, const std::uint8_t*, const std::uint8_t*,
+                                 const std::uint8_t*, int, int, std::uint8_t*, std::uint8_t*);
 
 ConvertFunction chooseConvert() {
 #if defined(__x86_64__)
@@ -135,8 +166,9 @@ ConvertFunction chooseConvert() {
 
 }  // namespace
 
-void convertYCbCrLineWide(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
-                          int count, int chromaStep, std::uint8_t* out) {
+void convertYCbCrLinesWide(const std::uint8_t* y, const std::uint8_t* y2, const std::uint8_t* cb,
+                           const std::uint8_t* cr, int count, int chromaStep, std::uint8_t* out,
+                           std::uint8_t* out2) {
     static const ConvertFunction chosen = chooseConvert();
-    chosen(y, cb, cr, count, chromaStep, out);
+    chosen(y, y2, cb, cr, count, chromaStep, out, out2);
 }

@@ -86,7 +86,9 @@ class JpegDecoder {
     void setUpFrame();
     void reconstructBlock(const std::int16_t* block, const std::int32_t* quant, bool acPresent,
                           std::uint8_t* out, int stride);
-    void convertLine(int rowInMcu, std::uint8_t* out);
+    // Converts line rowInMcu of the MCU row into out, and the next one into
+    // out2 unless it is null.
+    void convertLines(int rowInMcu, std::uint8_t* out, std::uint8_t* out2);
 
     // Sequential scans.
     void startFirstScan();

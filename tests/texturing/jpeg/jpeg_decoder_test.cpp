@@ -49,12 +49,23 @@ TEST(JpegDecoder, WideColourConversionEqualsTheTables) {
                     cr[i] =
                         static_cast<std::uint8_t>(i / step + (step == 2 ? 128 * (cbValue & 1) : 0));
                 }
-                std::vector<std::uint8_t> viaTables(256 * 4 + 64), wide(256 * 4 + 64);
+                // Two lines sharing the chroma row: the second with other luma.
+                std::vector<std::uint8_t> y2(256, static_cast<std::uint8_t>(255 - luma));
+                std::vector<std::uint8_t> viaTables(256 * 4), viaTables2(256 * 4);
+                std::vector<std::uint8_t> wide(256 * 4), wide2(256 * 4);
                 convertYCbCrLine(tables, y.data(), cb.data(), cr.data(), 256, step,
                                  viaTables.data());
-                convertYCbCrLineWide(y.data(), cb.data(), cr.data(), 256, step, wide.data());
+                convertYCbCrLine(tables, y2.data(), cb.data(), cr.data(), 256, step,
+                                 viaTables2.data());
+                convertYCbCrLinesWide(y.data(), y2.data(), cb.data(), cr.data(), 256, step,
+                                      wide.data(), wide2.data());
                 ASSERT_EQ(viaTables, wide)
                     << "step " << step << " luma " << luma << " cb " << cbValue;
+                ASSERT_EQ(viaTables2, wide2) << "step " << step << " luma " << luma;
+                std::vector<std::uint8_t> single(256 * 4);
+                convertYCbCrLinesWide(y.data(), nullptr, cb.data(), cr.data(), 256, step,
+                                      single.data(), nullptr);
+                ASSERT_EQ(viaTables, single);
             }
         }
     }
