@@ -57,7 +57,7 @@ void convertYCbCrLine(const JpegColourTables& tables, const std::uint8_t* y, con
 
 // --- Eight pixels at a time -------------------------------------------------
 
-#if defined(__GNUC__) && !defined(__clang__)
+#if defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"  // vectors never cross a call: all inlined
 #endif
 

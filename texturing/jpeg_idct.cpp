@@ -8,7 +8,7 @@
 
 // The 8-lane vectors below never cross a function boundary (everything using
 // them is inlined), so GCC's note about their calling convention is moot.
-#if defined(__GNUC__) && !defined(__clang__)
+#if defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"
 #endif
 
