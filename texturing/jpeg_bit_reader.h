@@ -31,6 +31,9 @@ class JpegBitReader {
     }
 
   protected:
+    template <class Reader>
+    friend class JpegBitCursor;
+
     // One byte at a time through the input's byte reader.
     void fillBytewise() {
         while (count_ <= 56) {
@@ -103,4 +106,47 @@ class JpegFastBitReader : public JpegBitReader {
         }
         fillBytewise();
     }
+};
+
+// A reader's bit buffer held in locals while one block is decoded, so that
+// the compiler can keep it in registers; flush() writes it back.
+template <class Reader>
+class JpegBitCursor {
+  public:
+    explicit JpegBitCursor(Reader& reader)
+        : reader_(reader), bits_(reader.bits_), count_(reader.count_) {}
+
+    void ensure32() {
+        if (count_ < 32) refill();
+    }
+    std::uint32_t peek(int n) const { return static_cast<std::uint32_t>(bits_ >> (64 - n)); }
+    void consume(int n) {
+        bits_ <<= n;
+        count_ -= n;
+    }
+    int take(int n) {
+        int value = static_cast<int>(bits_ >> (64 - n));
+        consume(n);
+        return value;
+    }
+    int takeChecked(int n) {
+        if (count_ < n) refill();
+        return take(n);
+    }
+    void flush() {
+        reader_.bits_ = bits_;
+        reader_.count_ = count_;
+    }
+
+  private:
+    void refill() {
+        flush();
+        reader_.ensure32();
+        bits_ = reader_.bits_;
+        count_ = reader_.count_;
+    }
+
+    Reader& reader_;
+    std::uint64_t bits_;
+    int count_;
 };

@@ -54,3 +54,121 @@ void convertYCbCrLine(const JpegColourTables& tables, const std::uint8_t* y, con
         std::memcpy(out + 4 * x, &last, 4);
     }
 }
+
+// --- Eight pixels at a time -------------------------------------------------
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wpsabi"  // vectors never cross a call: all inlined
+#endif
+
+namespace {
+
+typedef std::int32_t Lanes __attribute__((vector_size(32)));
+typedef std::uint8_t Bytes8 __attribute__((vector_size(8)));
+typedef std::uint8_t Bytes4 __attribute__((vector_size(4)));
+
+[[gnu::always_inline]] inline Lanes clampLanes(Lanes value) {
+    Lanes zero = {};
+    Lanes top = zero + 255;
+    value &= ~(value < zero);
+    Lanes above = value > top;
+    return (value & ~above) | (top & above);
+}
+
+struct ChromaTerms {
+    Lanes red, green, blue;  // to be added to luma
+};
+
+[[gnu::always_inline]] inline ChromaTerms chromaTerms(Lanes blue, Lanes red) {
+    blue -= 128;
+    red -= 128;
+    return {(red * 91882 + 32768) >> 16, (red * -46802 + blue * -22554 + 32768) >> 16,
+            (blue * 116130 + 32768) >> 16};
+}
+
+[[gnu::always_inline]] inline Lanes loadBytes8(const std::uint8_t* p) {
+    Bytes8 bytes;
+    std::memcpy(&bytes, p, 8);
+    return __builtin_convertvector(bytes, Lanes);
+}
+
+// Eight pixels of luma plus their chroma terms, as R, G, B, 0 bytes.
+[[gnu::always_inline]] inline void storePixels(const std::uint8_t* y, const ChromaTerms& terms,
+                                               std::uint8_t* out) {
+    Lanes luma = loadBytes8(y);
+    Lanes r = clampLanes(luma + terms.red);
+    Lanes g = clampLanes(luma + terms.green);
+    Lanes b = clampLanes(luma + terms.blue);
+    // Bytes R, G, B, 0 in memory (little-endian words).
+    Lanes words = r | (g << 8) | (b << 16);
+    std::memcpy(out, &words, 32);
+}
+
+[[gnu::always_inline]] inline Lanes lowPairs(Lanes v) {
+    return __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3);
+}
+[[gnu::always_inline]] inline Lanes highPairs(Lanes v) {
+    return __builtin_shufflevector(v, v, 4, 4, 5, 5, 6, 6, 7, 7);
+}
+
+// One or two lines (y2 and out2 may be null) sharing a chroma row.
+[[gnu::always_inline]] inline void convertWideBody(const std::uint8_t* y, const std::uint8_t* y2,
+                                                   const std::uint8_t* cb, const std::uint8_t* cr,
+                                                   int count, int chromaStep, std::uint8_t* out,
+                                                   std::uint8_t* out2) {
+    if (chromaStep == 1) {
+        for (int x = 0; x < count; x += 8) {
+            ChromaTerms terms = chromaTerms(loadBytes8(cb + x), loadBytes8(cr + x));
+            storePixels(y + x, terms, out + 4 * x);
+            if (y2 != nullptr) storePixels(y2 + x, terms, out2 + 4 * x);
+        }
+        return;
+    }
+    // Each chroma sample serves two neighbouring pixels: 16 pixels per step.
+    for (int x = 0; x < count; x += 16) {
+        ChromaTerms terms = chromaTerms(loadBytes8(cb + x / 2), loadBytes8(cr + x / 2));
+        ChromaTerms left = {lowPairs(terms.red), lowPairs(terms.green), lowPairs(terms.blue)};
+        ChromaTerms right = {highPairs(terms.red), highPairs(terms.green), highPairs(terms.blue)};
+        storePixels(y + x, left, out + 4 * x);
+        storePixels(y + x + 8, right, out + 4 * x + 32);
+        if (y2 != nullptr) {
+            storePixels(y2 + x, left, out2 + 4 * x);
+            storePixels(y2 + x + 8, right, out2 + 4 * x + 32);
+        }
+    }
+}
+
+void convertWideGeneric(const std::uint8_t* y, const std::uint8_t* y2, const std::uint8_t* cb,
+                        const std::uint8_t* cr, int count, int chromaStep, std::uint8_t* out,
+                        std::uint8_t* out2) {
+    convertWideBody(y, y2, cb, cr, count, chromaStep, out, out2);
+}
+
+#if defined(__x86_64__)
+[[gnu::target("avx2")]] void convertWideAvx2(const std::uint8_t* y, const std::uint8_t* y2,
+                                             const std::uint8_t* cb, const std::uint8_t* cr,
+                                             int count, int chromaStep, std::uint8_t* out,
+                                             std::uint8_t* out2) {
+    convertWideBody(y, y2, cb, cr, count, chromaStep, out, out2);
+}
+#endif
+
+using ConvertFunction = void (*)(const std::uint8_t*, const std::uint8_t*, const std::uint8_t*,
+                                 const std::uint8_t*, int, int, std::uint8_t*, std::uint8_t*);
+
+ConvertFunction chooseConvert() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return convertWideAvx2;
+#endif
+    return convertWideGeneric;
+}
+
+}  // namespace
+
+void convertYCbCrLinesWide(const std::uint8_t* y, const std::uint8_t* y2, const std::uint8_t* cb,
+                           const std::uint8_t* cr, int count, int chromaStep, std::uint8_t* out,
+                           std::uint8_t* out2) {
+    static const ConvertFunction chosen = chooseConvert();
+    chosen(y, y2, cb, cr, count, chromaStep, out, out2);
+}

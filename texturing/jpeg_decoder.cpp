@@ -1,6 +1,7 @@
 // Public operations, failure handling, frame set-up and line output.
 #include "texturing/jpeg_decoder.h"
 
+#include <bit>
 #include <cstring>
 
 #include "texturing/jpeg_idct.h"
@@ -136,9 +137,9 @@ void JpegDecoder::reconstructBlock(const std::int16_t* block, const std::int32_t
     if (!fastPath_) {
         idctPlain(block, quant, out, stride);
     } else if (!acPresent) {
-        idctFastDcOnly(block[0], quant[0], out, stride);
+        idctFastDcOnly(block[0], out, stride);
     } else {
-        idctFast(block, quant, out, stride);
+        idctFast(block, out, stride);
     }
 }
 
@@ -161,13 +162,10 @@ int JpegDecoder::decodeLine(const std::uint8_t** line, int* length) {
         }
         if (mcuHeight_ == 16) {
             // Two-block-high MCUs give their lines in pairs, one per buffer.
-            if ((rowInMcu_ & 1) == 0) {
-                convertLine(rowInMcu_, lines_[0]);
-                convertLine(rowInMcu_ + 1, lines_[1]);
-            }
+            if ((rowInMcu_ & 1) == 0) convertLines(rowInMcu_, lines_[0], lines_[1]);
             out = lines_[rowInMcu_ & 1];
         } else {
-            convertLine(rowInMcu_, lines_[0]);
+            convertLines(rowInMcu_, lines_[0], nullptr);
             out = lines_[0];
         }
     } catch (const JpegFailure& failure) {
@@ -182,17 +180,27 @@ int JpegDecoder::decodeLine(const std::uint8_t** line, int* length) {
     return 0;
 }
 
-void JpegDecoder::convertLine(int rowInMcu, std::uint8_t* out) {
+void JpegDecoder::convertLines(int rowInMcu, std::uint8_t* out, std::uint8_t* out2) {
     const Component& luma = components_[0];
     const std::uint8_t* y = luma.samples + static_cast<std::size_t>(rowInMcu) * luma.sampleStride;
+    const std::uint8_t* y2 = out2 != nullptr ? y + luma.sampleStride : nullptr;
     if (componentCount_ == 1) {
         std::memcpy(out, y, static_cast<std::size_t>(width_));
+        if (out2 != nullptr) std::memcpy(out2, y2, static_cast<std::size_t>(width_));
         return;
     }
+    // Both lines of a pair share one chroma row.
     int chromaRow = rowInMcu / luma.v;
     const Component& cb = components_[1];
     const Component& cr = components_[2];
-    convertYCbCrLine(colour_, y, cb.samples + static_cast<std::size_t>(chromaRow) * cb.sampleStride,
-                     cr.samples + static_cast<std::size_t>(chromaRow) * cr.sampleStride, width_,
-                     luma.h, out);
+    const std::uint8_t* cbRow = cb.samples + static_cast<std::size_t>(chromaRow) * cb.sampleStride;
+    const std::uint8_t* crRow = cr.samples + static_cast<std::size_t>(chromaRow) * cr.sampleStride;
+    if (fastPath_ && std::endian::native == std::endian::little) {
+        // Whole groups of 16 pixels: the sample rows are padded to the MCU
+        // width and the line buffers to a multiple of 16 pixels.
+        convertYCbCrLinesWide(y, y2, cbRow, crRow, width_, luma.h, out, out2);
+    } else {
+        convertYCbCrLine(colour_, y, cbRow, crRow, width_, luma.h, out);
+        if (out2 != nullptr) convertYCbCrLine(colour_, y2, cbRow, crRow, width_, luma.h, out2);
+    }
 }

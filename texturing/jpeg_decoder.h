@@ -86,12 +86,14 @@ class JpegDecoder {
     void setUpFrame();
     void reconstructBlock(const std::int16_t* block, const std::int32_t* quant, bool acPresent,
                           std::uint8_t* out, int stride);
-    void convertLine(int rowInMcu, std::uint8_t* out);
+    // Converts line rowInMcu of the MCU row into out, and the next one into
+    // out2 unless it is null.
+    void convertLines(int rowInMcu, std::uint8_t* out, std::uint8_t* out2);
 
     // Sequential scans.
     void startFirstScan();
     void decodeSequentialRow();
-    template <class Reader>
+    template <bool Fast, class Reader>
     void decodeSequentialRowWith(Reader& reader);
     template <class Reader>
     void restartInterval(Reader& reader);
@@ -100,7 +102,10 @@ class JpegDecoder {
     // Progressive scans.
     void decodeProgressiveScans();
     void decodeProgressiveScan();
-    void decodeProgressiveBlock(int scanIndex, int blockX, int blockY);
+    template <class Reader>
+    void decodeProgressiveScanWith(Reader& reader);
+    template <class Reader>
+    void decodeProgressiveBlock(Reader& reader, int scanIndex, int blockX, int blockY);
     void reconstructProgressiveRow();
 
     void recordFailure(int code);
@@ -152,7 +157,8 @@ class JpegDecoder {
     int mcuRow_ = 0;
 
     // Buffers.
-    std::int16_t* block_ = nullptr;  // coefficients of the block being decoded
+    // Coefficients of the block being decoded.
+    std::int16_t* block_ = nullptr;
     std::uint8_t* lines_[2] = {};
     JpegColourTables colour_ = {};
 };

@@ -1,9 +1,16 @@
 #include "texturing/jpeg_idct.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
 #include "texturing/jpeg_tables.h"
+
+// The 8-lane vectors below never cross a function boundary (everything using
+// them is inlined), so GCC's note about their calling convention is moot.
+#if defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
 
 namespace {
 
@@ -53,48 +60,54 @@ inline void plain1d(const std::int64_t* in, int step, std::int64_t* out,
 
 // --- Fast transform ---------------------------------------------------------
 
-// Inputs are coefficient * pre-scaled entry (below 2^44 in magnitude); the
-// constants have 14 fraction bits and the first pass drops 8 bits, so no
-// product or sum leaves the int64 range whatever the stream holds.
-constexpr int kFastBits = 14;
-constexpr std::int64_t kSqrt2 = 23170;  // 1.414213562
-constexpr std::int64_t kC1847 = 30274;  // 1.847759065
-constexpr std::int64_t kC1082 = 17734;  // 1.082392200
-constexpr std::int64_t kC2613 = 42813;  // 2.613125930
-constexpr int kPass1Drop = 8;
-// The 2-D result is 8 * 2^12 / 2^8 = 2^7 times the sample.
-constexpr int kFinalShift = 3 + kJpegFastQuantFractionBits - kPass1Drop;
+typedef std::int32_t Lanes __attribute__((vector_size(32)));  // 8 x int32
+typedef std::int16_t Lanes16 __attribute__((vector_size(16)));
+typedef std::uint8_t Lanes8 __attribute__((vector_size(8)));
+typedef std::uint8_t LaneBytes __attribute__((vector_size(32)));
 
-inline std::int64_t fixMul(std::int64_t value, std::int64_t constant) {
-    return (value * constant + (1 << (kFastBits - 1))) >> kFastBits;
+// First pass constants with 12 fraction bits, second pass with 8: with int16
+// inputs of 3 fraction bits every product stays below 2^31.
+constexpr int kPass1Bits = 12;
+constexpr int kPass2Bits = 8;
+// The 2-D result is 8 * 2^3 times the sample.
+constexpr int kFastShift = 6;
+
+template <int Bits>
+[[gnu::always_inline]] inline Lanes fixMul(Lanes value, std::int32_t constant) {
+    return (value * constant + (1 << (Bits - 1))) >> Bits;
 }
 
-// AAN 1-D transform on pre-scaled inputs; the outputs are 2 * sqrt(2) times
-// the normalised transform.
-inline void fast1d(std::int64_t i0, std::int64_t i1, std::int64_t i2, std::int64_t i3,
-                   std::int64_t i4, std::int64_t i5, std::int64_t i6, std::int64_t i7,
-                   std::int64_t* out) {
-    std::int64_t e10 = i0 + i4;
-    std::int64_t e11 = i0 - i4;
-    std::int64_t e13 = i2 + i6;
-    std::int64_t e12 = fixMul(i2 - i6, kSqrt2) - e13;
-    std::int64_t e0 = e10 + e13;
-    std::int64_t e3 = e10 - e13;
-    std::int64_t e1 = e11 + e12;
-    std::int64_t e2 = e11 - e12;
+// AAN 1-D transform on pre-scaled inputs, lane by lane; the outputs are
+// 2 * sqrt(2) times the normalised transform.
+template <int Bits>
+[[gnu::always_inline]] inline void fast1d(const Lanes* in, Lanes* out) {
+    constexpr double scale = double(1 << Bits);
+    constexpr std::int32_t sqrt2 = std::int32_t(1.414213562 * scale + 0.5);
+    constexpr std::int32_t c1847 = std::int32_t(1.847759065 * scale + 0.5);
+    constexpr std::int32_t c1082 = std::int32_t(1.082392200 * scale + 0.5);
+    constexpr std::int32_t c2613 = std::int32_t(2.613125930 * scale + 0.5);
 
-    std::int64_t z13 = i5 + i3;
-    std::int64_t z10 = i5 - i3;
-    std::int64_t z11 = i1 + i7;
-    std::int64_t z12 = i1 - i7;
-    std::int64_t o7 = z11 + z13;
-    std::int64_t o11 = fixMul(z11 - z13, kSqrt2);
-    std::int64_t z5 = fixMul(z10 + z12, kC1847);
-    std::int64_t o10 = fixMul(z12, kC1082) - z5;
-    std::int64_t o12 = z5 - fixMul(z10, kC2613);
-    std::int64_t o6 = o12 - o7;
-    std::int64_t o5 = o11 - o6;
-    std::int64_t o4 = o10 + o5;
+    Lanes e10 = in[0] + in[4];
+    Lanes e11 = in[0] - in[4];
+    Lanes e13 = in[2] + in[6];
+    Lanes e12 = fixMul<Bits>(in[2] - in[6], sqrt2) - e13;
+    Lanes e0 = e10 + e13;
+    Lanes e3 = e10 - e13;
+    Lanes e1 = e11 + e12;
+    Lanes e2 = e11 - e12;
+
+    Lanes z13 = in[5] + in[3];
+    Lanes z10 = in[5] - in[3];
+    Lanes z11 = in[1] + in[7];
+    Lanes z12 = in[1] - in[7];
+    Lanes o7 = z11 + z13;
+    Lanes o11 = fixMul<Bits>(z11 - z13, sqrt2);
+    Lanes z5 = fixMul<Bits>(z10 + z12, c1847);
+    Lanes o10 = fixMul<Bits>(z12, c1082) - z5;
+    Lanes o12 = z5 - fixMul<Bits>(z10, c2613);
+    Lanes o6 = o12 - o7;
+    Lanes o5 = o11 - o6;
+    Lanes o4 = o10 + o5;
 
     out[0] = e0 + o7;
     out[7] = e0 - o7;
@@ -106,8 +119,44 @@ inline void fast1d(std::int64_t i0, std::int64_t i1, std::int64_t i2, std::int64
     out[4] = e3 + o4;
 }
 
-inline std::int64_t dropPass1(std::int64_t value) {
-    return (value + (1 << (kPass1Drop - 1))) >> kPass1Drop;
+// 8 x 8 transpose: interleave 32-bit, then 64-bit, then 128-bit halves.
+[[gnu::always_inline]] inline void transpose(const Lanes* in, Lanes* out) {
+    Lanes t[8];
+#pragma GCC unroll 8
+    for (int i = 0; i < 8; i += 2) {
+        t[i] = __builtin_shufflevector(in[i], in[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+        t[i + 1] = __builtin_shufflevector(in[i], in[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+    }
+    Lanes u[8];
+#pragma GCC unroll 8
+    for (int i = 0; i < 8; i += 4) {
+        u[i] = __builtin_shufflevector(t[i], t[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+        u[i + 1] = __builtin_shufflevector(t[i], t[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+        u[i + 2] = __builtin_shufflevector(t[i + 1], t[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+        u[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
+    }
+#pragma GCC unroll 8
+    for (int i = 0; i < 4; ++i) {
+        out[i] = __builtin_shufflevector(u[i], u[i + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+        out[i + 4] = __builtin_shufflevector(u[i], u[i + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+    }
+}
+
+// Lanes clamped to 0..255 as bytes.
+[[gnu::always_inline]] inline Lanes8 toSamples(Lanes value) {
+    Lanes zero = {};
+    Lanes top = zero + 255;
+    Lanes below = value < zero;  // -1 where true
+    value = value & ~below;
+    Lanes above = value > top;
+    value = (value & ~above) | (top & above);
+    // The low byte of each lane (little-endian lanes).
+    LaneBytes bytes = reinterpret_cast<LaneBytes&>(value);
+    if constexpr (std::endian::native == std::endian::little) {
+        return __builtin_shufflevector(bytes, bytes, 0, 4, 8, 12, 16, 20, 24, 28);
+    } else {
+        return __builtin_shufflevector(bytes, bytes, 3, 7, 11, 15, 19, 23, 27, 31);
+    }
 }
 
 }  // namespace
@@ -140,38 +189,64 @@ void idctPlain(const std::int16_t* coefficients, const std::int32_t* quant, std:
     }
 }
 
-void idctFast(const std::int16_t* in, const std::int32_t* quant, std::uint8_t* out, int stride) {
-    std::int64_t work[64];
-    std::int64_t result[8];
-    // Columns. A column without AC coefficients is its DC value throughout.
+namespace {
+
+[[gnu::always_inline]] inline void idctFastBody(const std::int16_t* transposed, std::uint8_t* out,
+                                                int stride) {
+    Lanes in[8];
+#pragma GCC unroll 8
     for (int c = 0; c < 8; ++c) {
-        const std::int16_t* col = in + c;
-        const std::int32_t* q = quant + c;
-        if ((col[8] | col[16] | col[24] | col[32] | col[40] | col[48] | col[56]) == 0) {
-            std::int64_t dc = dropPass1(std::int64_t{col[0]} * q[0]);
-            for (int n = 0; n < 8; ++n) work[n * 8 + c] = dc;
-            continue;
-        }
-        fast1d(std::int64_t{col[0]} * q[0], std::int64_t{col[8]} * q[8],
-               std::int64_t{col[16]} * q[16], std::int64_t{col[24]} * q[24],
-               std::int64_t{col[32]} * q[32], std::int64_t{col[40]} * q[40],
-               std::int64_t{col[48]} * q[48], std::int64_t{col[56]} * q[56], result);
-        for (int n = 0; n < 8; ++n) work[n * 8 + c] = dropPass1(result[n]);
+        Lanes16 column;
+        std::memcpy(&column, transposed + c * 8, sizeof column);
+        in[c] = __builtin_convertvector(column, Lanes);
     }
-    // Rows; the level shift and rounding ride on the DC input.
-    constexpr std::int64_t bias = (std::int64_t{128} << kFinalShift) + (1 << (kFinalShift - 1));
+    // Along each row (lane = row), then along each column (lane = column).
+    Lanes rows[8];
+    fast1d<kPass1Bits>(in, rows);
+    Lanes columns[8];
+    transpose(rows, columns);
+    // The level shift and rounding ride on the DC input.
+    columns[0] += (128 << kFastShift) + (1 << (kFastShift - 1));
+    Lanes result[8];
+    fast1d<kPass2Bits>(columns, result);
+#pragma GCC unroll 8
     for (int r = 0; r < 8; ++r) {
-        const std::int64_t* row = work + r * 8;
-        fast1d(row[0] + bias, row[1], row[2], row[3], row[4], row[5], row[6], row[7], result);
-        std::uint8_t* line = out + r * stride;
-        for (int n = 0; n < 8; ++n) line[n] = clampSample(result[n] >> kFinalShift);
+        Lanes8 samples = toSamples(result[r] >> kFastShift);
+        std::memcpy(out + r * stride, &samples, 8);
     }
 }
 
-void idctFastDcOnly(int dc, std::int32_t quant, std::uint8_t* out, int stride) {
-    // The same arithmetic as idctFast for a block with only DC.
-    std::int64_t value = dropPass1(std::int64_t{dc} * quant);
-    value += (std::int64_t{128} << kFinalShift) + (1 << (kFinalShift - 1));
-    std::uint8_t sample = clampSample(value >> kFinalShift);
+void idctFastGeneric(const std::int16_t* transposed, std::uint8_t* out, int stride) {
+    idctFastBody(transposed, out, stride);
+}
+
+#if defined(__x86_64__)
+// The same code with 256-bit registers where the processor has them.
+[[gnu::target("avx2")]] void idctFastAvx2(const std::int16_t* transposed, std::uint8_t* out,
+                                          int stride) {
+    idctFastBody(transposed, out, stride);
+}
+#endif
+
+using IdctFunction = void (*)(const std::int16_t*, std::uint8_t*, int);
+
+IdctFunction chooseIdct() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return idctFastAvx2;
+#endif
+    return idctFastGeneric;
+}
+
+}  // namespace
+
+void idctFast(const std::int16_t* transposed, std::uint8_t* out, int stride) {
+    static const IdctFunction chosen = chooseIdct();
+    chosen(transposed, out, stride);
+}
+
+void idctFastDcOnly(int dequantisedDc, std::uint8_t* out, int stride) {
+    std::uint8_t sample = clampSample(
+        ((dequantisedDc + (128 << kFastShift) + (1 << (kFastShift - 1))) >> kFastShift));
     for (int r = 0; r < 8; ++r) std::memset(out + r * stride, sample, 8);
 }

@@ -11,11 +11,19 @@
 void idctPlain(const std::int16_t* coefficients, const std::int32_t* quant, std::uint8_t* out,
                int stride);
 
-// Scaled integer transform (Arai, Agui and Nakajima) with the pre-scaled
-// entries of the fast path.
-void idctFast(const std::int16_t* coefficients, const std::int32_t* quant, std::uint8_t* out,
-              int stride);
+// The fast path's dequantisation: coefficient times pre-scaled entry (12
+// fraction bits) rounded to 3 fraction bits and saturated to int16. Real
+// streams stay far inside int16 (|value| < 2^15 / 1.92 / 8 * 8).
+inline std::int16_t dequantiseFast(int coefficient, std::int32_t scaledEntry) {
+    std::int64_t value = (std::int64_t{coefficient} * scaledEntry + 256) >> 9;
+    return static_cast<std::int16_t>(value < -32768 ? -32768 : (value > 32767 ? 32767 : value));
+}
 
-// The fast transform of a block whose only non-zero coefficient is DC: every
-// sample is the same.
-void idctFastDcOnly(int dc, std::int32_t quant, std::uint8_t* out, int stride);
+// Scaled integer transform (Arai, Agui and Nakajima) of the fast path, eight
+// lanes at a time. Takes dequantiseFast values stored transposed
+// (coefficient of row r, column c at index c * 8 + r). Any int16 input is
+// safe: no product or sum can leave the int32 range.
+void idctFast(const std::int16_t* transposed, std::uint8_t* out, int stride);
+
+// idctFast of a block whose only non-zero coefficient is DC: one value.
+void idctFastDcOnly(int dequantisedDc, std::uint8_t* out, int stride);

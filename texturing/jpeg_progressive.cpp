@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "texturing/jpeg_decoder.h"
+#include "texturing/jpeg_idct.h"
 #include "texturing/jpeg_tables.h"
 
 using namespace jpeg_error;
@@ -22,16 +23,22 @@ void JpegDecoder::decodeProgressiveScans() {
 }
 
 void JpegDecoder::decodeProgressiveScan() {
+    // Progressive scans read through the plain reader on both paths.
+    decodeProgressiveScanWith(plainReader_);
+}
+
+template <class Reader>
+void JpegDecoder::decodeProgressiveScanWith(Reader& reader) {
     if (scanCount_ == 1) {
         // Non-interleaved: one block per MCU over the blocks holding samples.
         const Component& component = components_[scan_[0].component];
         for (int by = 0; by < component.blocksHigh; ++by) {
             for (int bx = 0; bx < component.blocksWide; ++bx) {
                 if (restartInterval_ != 0) {
-                    if (restartsLeft_ == 0) restartInterval(plainReader_);
+                    if (restartsLeft_ == 0) restartInterval(reader);
                     --restartsLeft_;
                 }
-                decodeProgressiveBlock(0, bx, by);
+                decodeProgressiveBlock(reader, 0, bx, by);
             }
         }
         return;
@@ -39,14 +46,15 @@ void JpegDecoder::decodeProgressiveScan() {
     for (int my = 0; my < mcusPerColumn_; ++my) {
         for (int mx = 0; mx < mcusPerRow_; ++mx) {
             if (restartInterval_ != 0) {
-                if (restartsLeft_ == 0) restartInterval(plainReader_);
+                if (restartsLeft_ == 0) restartInterval(reader);
                 --restartsLeft_;
             }
             for (int s = 0; s < scanCount_; ++s) {
                 const Component& component = components_[scan_[s].component];
                 for (int by = 0; by < component.v; ++by) {
                     for (int bx = 0; bx < component.h; ++bx) {
-                        decodeProgressiveBlock(s, mx * component.h + bx, my * component.v + by);
+                        decodeProgressiveBlock(reader, s, mx * component.h + bx,
+                                               my * component.v + by);
                     }
                 }
             }
@@ -54,14 +62,20 @@ void JpegDecoder::decodeProgressiveScan() {
     }
 }
 
-void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) {
+template <class Reader>
+void JpegDecoder::decodeProgressiveBlock(Reader& source, int scanIndex, int blockX, int blockY) {
     Component& component = components_[scan_[scanIndex].component];
     if (blockX < 0 || blockY < 0 || blockX >= component.blocksPerRow ||
         blockY >= component.blocksPerColumn) {
         jpegFail(kBlockLimit);
     }
+    // A block inside an end-of-band run of a first AC scan holds no data.
+    if (approxHigh_ == 0 && spectralStart_ != 0 && eobRun_ > 0) {
+        --eobRun_;
+        return;
+    }
     std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + blockX;
-    JpegPlainBitReader& reader = plainReader_;
+    JpegBitCursor<Reader> reader(source);
     const int low = approxLow_;
 
     if (spectralStart_ == 0) {
@@ -81,19 +95,17 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
             // DC refinement: one more bit.
             dc = static_cast<std::int16_t>(dc | (1 << low));
         }
+        reader.flush();
         return;
     }
 
+    // AC coefficients are kept in zigzag order: a band is contiguous.
     std::int16_t* coefficients = component.acCoefficients + index * 64;
     const JpegHuffmanTable& table = *huffman_[scan_[scanIndex].acSlot];
     const int end = spectralEnd_;
 
     if (approxHigh_ == 0) {
-        // AC first scan.
-        if (eobRun_ > 0) {
-            --eobRun_;
-            return;
-        }
+        // AC first scan (blocks inside an end-of-band run returned above).
         for (int k = spectralStart_; k <= end; ++k) {
             reader.ensure32();
             int symbol = decodeHuffman(reader, table);
@@ -112,8 +124,9 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
             k += run;
             if (k > 63) jpegFail(kCorruptData);
             int value = extendSigned(reader.take(size), size);
-            coefficients[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value * (1 << low));
+            coefficients[k] = static_cast<std::int16_t>(value * (1 << low));
         }
+        reader.flush();
         return;
     }
 
@@ -144,7 +157,7 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
             }
             // Skip `run` zero coefficients, refining the non-zero ones passed.
             while (k <= end) {
-                std::int16_t& coefficient = coefficients[kJpegNaturalOrder[k]];
+                std::int16_t& coefficient = coefficients[k];
                 if (coefficient != 0) {
                     refine(coefficient);
                 } else {
@@ -155,18 +168,28 @@ void JpegDecoder::decodeProgressiveBlock(int scanIndex, int blockX, int blockY) 
             }
             if (value != 0) {
                 if (k > 63) jpegFail(kCorruptData);
-                coefficients[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value);
+                coefficients[k] = static_cast<std::int16_t>(value);
             }
         }
     }
     if (eobRun_ > 0) {
-        // Inside an end-of-band run only the non-zero coefficients get a bit.
-        for (; k <= end; ++k) {
-            std::int16_t& coefficient = coefficients[kJpegNaturalOrder[k]];
-            if (coefficient != 0) refine(coefficient);
+        // Inside an end-of-band run only the non-zero coefficients get a bit;
+        // runs of four zeros are passed over at once.
+        while (k <= end) {
+            if (k + 3 <= end) {
+                std::uint64_t four;
+                std::memcpy(&four, coefficients + k, 8);
+                if (four == 0) {
+                    k += 4;
+                    continue;
+                }
+            }
+            if (coefficients[k] != 0) refine(coefficients[k]);
+            ++k;
         }
         --eobRun_;
     }
+    reader.flush();
 }
 
 void JpegDecoder::reconstructProgressiveRow() {
@@ -176,15 +199,39 @@ void JpegDecoder::reconstructProgressiveRow() {
         // A component no scan named never needed its table: it stays flat.
         bool quantKnown = component.quantTable < 4 && quantDefined_[component.quantTable];
         const std::int32_t* quant = quantKnown ? quant_[component.quantTable] : kNoTable;
+        std::int32_t zigzagQuant[64];
+        for (int k = 0; k < 64; ++k) zigzagQuant[k] = quant[kJpegNaturalOrder[k]];
         for (int by = 0; by < component.v; ++by) {
             int blockY = mcuRow_ * component.v + by;
             for (int bx = 0; bx < component.blocksPerRow; ++bx) {
                 std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + bx;
-                std::memcpy(block_, component.acCoefficients + index * 64,
-                            64 * sizeof(std::int16_t));
-                block_[0] = component.dcCoefficients[index];
+                const std::int16_t* ac = component.acCoefficients + index * 64;
+                std::memset(block_, 0, 64 * sizeof(std::int16_t));
                 bool acPresent = false;
-                for (int i = 1; i < 64 && !acPresent; ++i) acPresent = block_[i] != 0;
+                int dc = component.dcCoefficients[index];
+                if (fastPath_) {
+                    // Dequantised and transposed, as idctFast reads it.
+                    block_[0] = dequantiseFast(dc, zigzagQuant[0]);
+                    // Four coefficients at a time: most are zero. (Entry 0
+                    // of the AC array is never written.)
+                    for (int k = 0; k < 64; k += 4) {
+                        std::uint64_t four;
+                        std::memcpy(&four, ac + k, 8);
+                        if (four == 0) continue;
+                        acPresent = true;
+                        for (int j = k == 0 ? 1 : k; j < k + 4; ++j) {
+                            block_[kJpegTransposedOrder[j]] = dequantiseFast(ac[j], zigzagQuant[j]);
+                        }
+                    }
+                } else {
+                    block_[0] = static_cast<std::int16_t>(dc);
+                    for (int k = 1; k < 64; ++k) {
+                        if (ac[k] != 0) {
+                            block_[kJpegNaturalOrder[k]] = ac[k];
+                            acPresent = true;
+                        }
+                    }
+                }
                 std::uint8_t* out = component.samples +
                                     static_cast<std::size_t>(by * 8) * component.sampleStride +
                                     bx * 8;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "texturing/jpeg_decoder.h"
+#include "texturing/jpeg_idct.h"
 #include "texturing/jpeg_tables.h"
 
 using namespace jpeg_error;
@@ -12,12 +13,22 @@ namespace {
 constexpr int kRestartSearchBytes = 1536;
 
 // Decodes one block's DC difference and AC coefficients (T.81 Annex F) into
-// `block` (zeroed, natural order). Returns whether any AC coefficient was
-// present.
-template <class Reader>
-inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTable,
-                                  const JpegHuffmanTable& acTable, int& predictor,
-                                  std::int16_t* block) {
+// `block` (zeroed). The plain path keeps the coefficients in natural order;
+// the fast path stores them dequantised (with the table in zigzag order) and
+// transposed for idctFast. Returns
+// whether any AC coefficient was present.
+template <bool Fast, class Reader>
+inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTable,
+                                  const JpegHuffmanTable& acTable, const std::int32_t* zigzagQuant,
+                                  int& predictor, std::int16_t* block) {
+    auto store = [&](int k, int value) {
+        if constexpr (Fast) {
+            block[kJpegTransposedOrder[k]] = dequantiseFast(value, zigzagQuant[k]);
+        } else {
+            block[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value);
+        }
+    };
+    JpegBitCursor<Reader> reader(source);
     reader.ensure32();
     int size = decodeHuffman(reader, dcTable);
     if (size > 16) jpegFail(kCorruptData);
@@ -25,7 +36,7 @@ inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTabl
         int difference = extendSigned(reader.take(size), size);
         predictor = static_cast<std::int16_t>(predictor + difference);
     }
-    block[0] = static_cast<std::int16_t>(predictor);
+    store(0, predictor);
 
     bool acPresent = false;
     int k = 1;
@@ -37,7 +48,7 @@ inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTabl
             reader.consume(entry & 0xFF);
             k += (entry >> 8) & 15;
             if (k > 63) jpegFail(kCorruptData);
-            block[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(entry >> 16);
+            store(k, entry >> 16);
             acPresent = true;
             ++k;
             continue;
@@ -53,12 +64,17 @@ inline bool decodeSequentialBlock(Reader& reader, const JpegHuffmanTable& dcTabl
         }
         k += run;
         if (k > 63) jpegFail(kCorruptData);
-        block[kJpegNaturalOrder[k]] =
-            static_cast<std::int16_t>(extendSigned(reader.take(bits), bits));
+        store(k, extendSigned(reader.take(bits), bits));
         acPresent = true;
         ++k;
     }
+    reader.flush();
     return acPresent;
+}
+
+inline void clearBlock(std::int16_t* block) {
+    std::uint64_t* words = reinterpret_cast<std::uint64_t*>(block);
+    for (int i = 0; i < 16; ++i) words[i] = 0;
 }
 
 }  // namespace
@@ -72,14 +88,19 @@ void JpegDecoder::startFirstScan() {
 
 void JpegDecoder::decodeSequentialRow() {
     if (fastPath_) {
-        decodeSequentialRowWith(fastReader_);
+        decodeSequentialRowWith<true>(fastReader_);
     } else {
-        decodeSequentialRowWith(plainReader_);
+        decodeSequentialRowWith<false>(plainReader_);
     }
 }
 
-template <class Reader>
+template <bool Fast, class Reader>
 void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
+    std::int32_t zigzagQuant[kMaxComponents][64];
+    for (int s = 0; s < scanCount_; ++s) {
+        const std::int32_t* quant = quant_[components_[scan_[s].component].quantTable];
+        for (int k = 0; k < 64; ++k) zigzagQuant[s][k] = quant[kJpegNaturalOrder[k]];
+    }
     for (int mcu = 0; mcu < mcusPerRow_; ++mcu) {
         if (restartInterval_ != 0) {
             if (restartsLeft_ == 0) restartInterval(reader);
@@ -92,9 +113,9 @@ void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
             const std::int32_t* quant = quant_[component.quantTable];
             for (int by = 0; by < component.v; ++by) {
                 for (int bx = 0; bx < component.h; ++bx) {
-                    std::memset(block_, 0, 64 * sizeof(std::int16_t));
-                    bool acPresent = decodeSequentialBlock(reader, dcTable, acTable,
-                                                           component.dcPredictor, block_);
+                    clearBlock(block_);
+                    bool acPresent = decodeSequentialBlock<Fast>(
+                        reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor, block_);
                     std::uint8_t* out = component.samples +
                                         static_cast<std::size_t>(by * 8) * component.sampleStride +
                                         (mcu * component.h + bx) * 8;

@@ -19,12 +19,35 @@ struct NaturalOrder {
     }
 };
 
+struct TransposedOrder {
+    std::uint8_t values[64 + 16];
+    constexpr explicit TransposedOrder(const NaturalOrder& natural) : values() {
+        for (int i = 0; i < 64 + 16; ++i) {
+            int n = natural.values[i];
+            values[i] = static_cast<std::uint8_t>((n % 8) * 8 + n / 8);
+        }
+    }
+};
+
 constexpr NaturalOrder kOrder;
+constexpr TransposedOrder kTransposed(kOrder);
 
 }  // namespace
 
 const std::uint8_t kJpegNaturalOrder[64 + 16] = {
 #define E(i) kOrder.values[i]
+    E(0),  E(1),  E(2),  E(3),  E(4),  E(5),  E(6),  E(7),  E(8),  E(9),  E(10), E(11),
+    E(12), E(13), E(14), E(15), E(16), E(17), E(18), E(19), E(20), E(21), E(22), E(23),
+    E(24), E(25), E(26), E(27), E(28), E(29), E(30), E(31), E(32), E(33), E(34), E(35),
+    E(36), E(37), E(38), E(39), E(40), E(41), E(42), E(43), E(44), E(45), E(46), E(47),
+    E(48), E(49), E(50), E(51), E(52), E(53), E(54), E(55), E(56), E(57), E(58), E(59),
+    E(60), E(61), E(62), E(63), E(64), E(65), E(66), E(67), E(68), E(69), E(70), E(71),
+    E(72), E(73), E(74), E(75), E(76), E(77), E(78), E(79),
+#undef E
+};
+
+const std::uint8_t kJpegTransposedOrder[64 + 16] = {
+#define E(i) kTransposed.values[i]
     E(0),  E(1),  E(2),  E(3),  E(4),  E(5),  E(6),  E(7),  E(8),  E(9),  E(10), E(11),
     E(12), E(13), E(14), E(15), E(16), E(17), E(18), E(19), E(20), E(21), E(22), E(23),
     E(24), E(25), E(26), E(27), E(28), E(29), E(30), E(31), E(32), E(33), E(34), E(35),

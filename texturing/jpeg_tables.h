@@ -6,6 +6,10 @@
 // 16 extra entries of 63 keep a corrupt run from indexing outside a block.
 extern const std::uint8_t kJpegNaturalOrder[64 + 16];
 
+// The same positions in a transposed block (row r, column c at c * 8 + r),
+// the layout the fast inverse DCT reads.
+extern const std::uint8_t kJpegTransposedOrder[64 + 16];
+
 // Fast-path factors in natural order: round(a(row) * a(column) * 2^24) with
 // a(0) = 1 and a(k) = sqrt(2) * cos(k * pi / 16). A quantisation entry q is
 // stored as (q * factor + 2048) >> 12, i.e. q * a * a with 12 fraction bits,

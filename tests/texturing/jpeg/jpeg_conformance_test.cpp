@@ -2,6 +2,7 @@
 // compares every pixel with djpeg's output for the same file
 // (djpeg -nosmooth -dct int: accurate integer IDCT, replication upsampling).
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -248,6 +249,45 @@ TEST_F(JpegConformance, RejectedFiles) {
         EXPECT_GT(decoded.lines, 0);
         EXPECT_LT(decoded.lines, 257);
     }
+}
+
+TEST_F(JpegConformance, CommandLineTool) {
+    const char* bin = std::getenv("BRONTAVIK_BIN_DIR");
+    ASSERT_NE(bin, nullptr);
+    const std::string tool = (fs::path(bin) / "jpeg-decode").string();
+    ASSERT_TRUE(fs::exists(tool));
+    const Source& source = sources_.front();
+    for (const auto& [tag, args] : std::vector<std::pair<std::string, std::string>>{
+             {"tool-colour", "-quality 80 -sample 2x2"}, {"tool-grey", "-quality 80 -grayscale"}}) {
+        fs::path jpeg = encode(source, tag, args);
+        fs::path reference = dir_ / (tag + ".ref.pnm");
+        ASSERT_TRUE(run("djpeg -nosmooth -dct int -pnm -outfile " + reference.string() + " " +
+                        jpeg.string()));
+        Image expected;
+        ASSERT_TRUE(readPnm(reference.string(), &expected));
+        for (const char* option : {"", "--no-fast "}) {
+            fs::path out = dir_ / (tag + ".tool.pnm");
+            ASSERT_TRUE(run(tool + " " + option + jpeg.string() + " " + out.string())) << tag;
+            Image decoded;
+            ASSERT_TRUE(readPnm(out.string(), &decoded)) << tag;
+            ASSERT_EQ(decoded.channels, expected.channels) << tag;
+            ASSERT_EQ(decoded.width, expected.width);
+            ASSERT_EQ(decoded.height, expected.height);
+            Comparison c = compare(decoded, expected);
+            EXPECT_LE(c.maxDifference, kMaxDifference) << tag << " " << option;
+        }
+    }
+    // A rejected file: "error CODE" on standard output and exit status 1.
+    fs::path arithmetic = encode(source, "tool-arith", "-arithmetic");
+    fs::path message = dir_ / "tool-arith.txt";
+    std::string command = tool + " " + arithmetic.string() + " " + (dir_ / "never.pnm").string() +
+                          " > " + message.string();
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::vector<std::uint8_t> text = readFile(message.string());
+    EXPECT_EQ(std::string(text.begin(), text.end()), "error -215\n");
+    EXPECT_FALSE(fs::exists(dir_ / "never.pnm"));
 }
 
 }  // namespace

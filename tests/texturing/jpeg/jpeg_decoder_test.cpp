@@ -8,6 +8,7 @@
 
 #include "tests/texturing/jpeg/jpeg_stream_edit.h"
 #include "tests/texturing/jpeg/jpeg_test_support.h"
+#include "texturing/jpeg_colour.h"
 #include "texturing/jpeg_tables.h"
 
 using namespace jpeg_test;
@@ -31,6 +32,50 @@ TEST(JpegDecoder, NaturalOrderStartsAsZigzag) {
     bool seen[64] = {};
     for (int i = 0; i < 64; ++i) seen[kJpegNaturalOrder[i]] = true;
     for (bool s : seen) EXPECT_TRUE(s);
+}
+
+TEST(JpegDecoder, WideColourConversionEqualsTheTables) {
+    JpegColourTables tables;
+    buildColourTables(tables);
+    // Every Cb, Cr pair with luma values at both ends and in the middle,
+    // chroma at full and at half width.
+    for (int step : {1, 2}) {
+        for (int luma : {0, 1, 77, 128, 200, 254, 255}) {
+            std::vector<std::uint8_t> y(256, static_cast<std::uint8_t>(luma));
+            std::vector<std::uint8_t> cb(256), cr(256);
+            for (int cbValue = 0; cbValue < 256; ++cbValue) {
+                for (int i = 0; i < 256; ++i) {
+                    cb[i] = static_cast<std::uint8_t>(cbValue);
+                    cr[i] =
+                        static_cast<std::uint8_t>(i / step + (step == 2 ? 128 * (cbValue & 1) : 0));
+                }
+                // Two lines sharing the chroma row: the second with other luma.
+                std::vector<std::uint8_t> y2(256, static_cast<std::uint8_t>(255 - luma));
+                std::vector<std::uint8_t> viaTables(256 * 4), viaTables2(256 * 4);
+                std::vector<std::uint8_t> wide(256 * 4), wide2(256 * 4);
+                convertYCbCrLine(tables, y.data(), cb.data(), cr.data(), 256, step,
+                                 viaTables.data());
+                convertYCbCrLine(tables, y2.data(), cb.data(), cr.data(), 256, step,
+                                 viaTables2.data());
+                convertYCbCrLinesWide(y.data(), y2.data(), cb.data(), cr.data(), 256, step,
+                                      wide.data(), wide2.data());
+                ASSERT_EQ(viaTables, wide)
+                    << "step " << step << " luma " << luma << " cb " << cbValue;
+                ASSERT_EQ(viaTables2, wide2) << "step " << step << " luma " << luma;
+                std::vector<std::uint8_t> single(256 * 4);
+                convertYCbCrLinesWide(y.data(), nullptr, cb.data(), cr.data(), 256, step,
+                                      single.data(), nullptr);
+                ASSERT_EQ(viaTables, single);
+            }
+        }
+    }
+    // Pure grey stays grey; full red Cr gives the JFIF value.
+    std::uint8_t y = 100, cb = 128, cr = 255, out[4 * 8] = {};
+    convertYCbCrLine(tables, &y, &cb, &cr, 1, 1, out);
+    EXPECT_EQ(out[0], 255);  // 100 + 178, clamped
+    EXPECT_EQ(out[1], 9);    // 100 - 91
+    EXPECT_EQ(out[2], 100);
+    EXPECT_EQ(out[3], 0);
 }
 
 TEST(JpegDecoder, StartOfImageIsSearchedForWithinTheFirstBytes) {

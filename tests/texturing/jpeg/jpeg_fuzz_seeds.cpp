@@ -2,6 +2,7 @@
 // rejects) into the folder given, as the starting corpus of fuzz_jpeg.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tests/texturing/jpeg/jpeg_test_support.h"
 
@@ -44,6 +45,24 @@ int main(int argc, char** argv) {
         greyProgressive.progressive = true;
         put("grey-prog-" + tag, grey, greyProgressive);
     }
+    // Kinds the decoder refuses, so their paths are explored too.
+    Image small = makePlasma(24, 16, 3, 5);
+    EncodeOptions arithmetic;
+    arithmetic.arithmetic = true;
+    put("arithmetic", small, arithmetic);
+    EncodeOptions cmyk;
+    cmyk.cmyk = true;
+    put("cmyk", makePlasma(24, 16, 4, 6), cmyk);
+    put("two-components", makePlasma(24, 16, 2, 7), {});
+    // Extended sequential: SOF0 rewritten as SOF1.
+    std::vector<std::uint8_t> sof1 = encodeJpeg(small, {});
+    for (std::size_t i = 0; i + 1 < sof1.size(); ++i) {
+        if (sof1[i] == 0xFF && sof1[i + 1] == 0xC0) {
+            sof1[i + 1] = 0xC1;
+            break;
+        }
+    }
+    if (writeFile(folder + "/sof1.jpg", sof1)) ++written;
     std::printf("fuzz_jpeg-seeds: %d files in %s\n", written, folder.c_str());
     return written > 0 ? 0 : 1;
 }
