@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/scene/gl_recorder.h"
+#include "tests/scene/scene_view.h"
 #include "tests/support/gl_test_context.h"
 
 namespace {
@@ -45,12 +46,7 @@ class BillboardTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
-        glViewport(0, 0, kSize, kSize);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(75.0, 1.0, 0.01, 120.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        useSceneView(kSize);
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_TEXTURE_2D);
         glDisable(GL_LIGHTING);

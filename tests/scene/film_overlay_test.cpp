@@ -12,6 +12,7 @@
 #include "scene/demo_random.h"
 #include "scene/render_state.h"
 #include "tests/scene/gl_recorder.h"
+#include "tests/scene/scene_view.h"
 #include "tests/support/gl_test_context.h"
 
 namespace {
@@ -22,12 +23,7 @@ class FilmOverlayTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
-        glViewport(0, 0, kSize, kSize);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(75.0, 1.0, 0.01, 120.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        useSceneView(kSize);
         // A plain white film texture: what lands on the frame is alpha itself.
         const std::vector<std::uint8_t> white(8 * 8 * 3, 255);
         glGenTextures(1, &film);

@@ -11,6 +11,7 @@
 #include "scene/demo_random.h"
 #include "tests/scene/gl_recorder.h"
 #include "tests/scene/scene_test_util.h"
+#include "tests/scene/scene_view.h"
 #include "tests/support/gl_test_context.h"
 
 namespace {
@@ -152,12 +153,7 @@ TEST(SpireImage, RendersARaggedColumnWithDarkBands) {
     constexpr int kSize = 320;
     GlTestContext gl(kSize, kSize);
     ASSERT_TRUE(gl.ok());
-    glViewport(0, 0, kSize, kSize);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(75.0, 1.0, 0.01, 120.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    useSceneView(kSize);
     glClearColor(0.1f, 0.1f, 0.15f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     RenderContext& context = renderContext();
