@@ -30,7 +30,3 @@ void smoothFrameRates(FrameSample* samples, int count);
 // Writes the count line, smooths, then writes time, rate and aux of every
 // sample on lines of their own, flushing after each line.
 void writeFrameSamples(std::ostream& out, FrameSample* samples, int count);
-
-// The log the demo initialisation opens when frameLogEnabled is on.
-inline constexpr const char* kFrameLogFileName = "partdemotake4-5200.log";
-inline constexpr double kFrameLogSeconds = 350.0;

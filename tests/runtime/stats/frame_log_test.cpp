@@ -142,7 +142,7 @@ class FrameLogFile : public ::testing::Test {
 // 84 s of demo at 60 frames per second, as the frame driver would store it
 // (rate = 1 / step, time after the step, aux 0), then written at release.
 TEST_F(FrameLogFile, ScriptedRunWritesOneCountLineAndThreeLinesPerBin) {
-    context->openFrameLog(path.c_str(), kFrameLogSeconds);
+    context->openFrameLog(path.c_str(), 350.0);
     double demoTime = 0.0;
     std::vector<double> rates(3500, 0.0);
     std::vector<double> times(3500);
