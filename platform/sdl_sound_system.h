@@ -13,7 +13,7 @@
 
 #include "platform/sound_mixer.h"
 #include "platform/sound_system.h"
-#include "platform/spectrum_analyzer.h"
+#include "platform/fft_analyzer.h"
 
 namespace platform {
 

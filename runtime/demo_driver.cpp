@@ -29,12 +29,18 @@ void ignoreProgress(double) {}
 // The start times the start-position facility can jump to.
 double startPositionTime(int position, double current) {
     switch (position) {
-        case 1: return 32.2;
-        case 2: return 74.1;
-        case 3: return 130.0;
-        case 4: return 209.0;
-        case 5: return 296.88;
-        default: return current;
+        case 1:
+            return 32.2;
+        case 2:
+            return 74.1;
+        case 3:
+            return 130.0;
+        case 4:
+            return 209.0;
+        case 5:
+            return 296.88;
+        default:
+            return current;
     }
 }
 

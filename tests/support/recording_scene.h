@@ -7,7 +7,7 @@
 // A scene part that only records the time steps it is given, for tests of
 // the frame driver and the message loop.
 class RecordingScene : public ScenePart {
-public:
+  public:
     std::vector<double> steps;
     void setTime(double&) override {}
     void render(double& dt, WindowRecord&, RenderContext&, InputRecord& input) override {

@@ -93,12 +93,21 @@ TEST_F(TimelineTest, ActiveSectionsWithTheirTwoReorderings) {
         std::vector<int> sections;
     };
     const Case cases[] = {
-        {0.0, {0}},         {31.9, {0, 1}},     {60.0, {1, 10}}, {62.2, {1, 2, 10}},
-        {95.0, {2, 3}},     {110.0, {2, 4, 3}},  // 3 then 4 appended; count 3 swaps them
-        {123.0, {2, 4, 3}}, {123.5, {3, 4, 5}},  // 3 and 4 in positions 0 and 1: untouched
-        {270.0, {7, 8}},    {275.0, {7, 8}},    {300.0, {9, 8}},  // 8 then 9: swapped after section
-                                                                  // 9
-        {1310.0, {9}},      {1310.5, {}},       {-0.5, {}},
+        {0.0, {0}},
+        {31.9, {0, 1}},
+        {60.0, {1, 10}},
+        {62.2, {1, 2, 10}},
+        {95.0, {2, 3}},
+        {110.0, {2, 4, 3}},  // 3 then 4 appended; count 3 swaps them
+        {123.0, {2, 4, 3}},
+        {123.5, {3, 4, 5}},  // 3 and 4 in positions 0 and 1: untouched
+        {270.0, {7, 8}},
+        {275.0, {7, 8}},
+        {300.0, {9, 8}},  // 8 then 9: swapped after section
+                          // 9
+        {1310.0, {9}},
+        {1310.5, {}},
+        {-0.5, {}},
     };
     for (const Case& c : cases) EXPECT_EQ(active(c.time, tl), c.sections) << "t=" << c.time;
 }

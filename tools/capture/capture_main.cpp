@@ -75,9 +75,10 @@ int bench(ShowRenderer& show) {
     std::vector<double> sorted = ms;
     std::sort(sorted.begin(), sorted.end());
     const double mean = std::accumulate(ms.begin(), ms.end(), 0.0) / ms.size();
-    std::printf("frames %zu\ntotal %.3f s\nmean %.3f ms\nmedian %.3f ms\np95 %.3f ms\nworst %.3f ms\n",
-                ms.size(), total, mean, sorted[sorted.size() / 2],
-                sorted[static_cast<size_t>(sorted.size() * 0.95)], sorted.back());
+    std::printf(
+        "frames %zu\ntotal %.3f s\nmean %.3f ms\nmedian %.3f ms\np95 %.3f ms\nworst %.3f ms\n",
+        ms.size(), total, mean, sorted[sorted.size() / 2],
+        sorted[static_cast<size_t>(sorted.size() * 0.95)], sorted.back());
     return 0;
 }
 
@@ -93,11 +94,16 @@ int main(int argc, char** argv) {
     ShowRenderer show;
     if (!show.open(options.width, options.height)) return fail("cannot open a GL context");
     switch (options.mode) {
-        case CaptureOptions::Mode::Still: return captureStill(show, options);
-        case CaptureOptions::Mode::Frames: return captureFrames(show, options);
-        case CaptureOptions::Mode::Video: return captureVideo(show, options);
-        case CaptureOptions::Mode::Bench: return bench(show);
-        case CaptureOptions::Mode::None: break;
+        case CaptureOptions::Mode::Still:
+            return captureStill(show, options);
+        case CaptureOptions::Mode::Frames:
+            return captureFrames(show, options);
+        case CaptureOptions::Mode::Video:
+            return captureVideo(show, options);
+        case CaptureOptions::Mode::Bench:
+            return bench(show);
+        case CaptureOptions::Mode::None:
+            break;
     }
     return 2;
 }

@@ -4,9 +4,9 @@
 // What brontavik-capture was asked to do.
 struct CaptureOptions {
     enum class Mode { None, Still, Frames, Video, Bench } mode = Mode::None;
-    double at = 0.0;    // --at: scene time of the one frame
-    int fps = 60;       // --fps: frames per second of demo time
-    std::string path;   // PNG file, frame folder or video file
+    double at = 0.0;   // --at: scene time of the one frame
+    int fps = 60;      // --fps: frames per second of demo time
+    std::string path;  // PNG file, frame folder or video file
     int width = 800;
     int height = 600;
 };

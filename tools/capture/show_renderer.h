@@ -7,7 +7,7 @@
 // set-up and demo initialisation (music off), then frames at exact demo
 // times through the same scene part and fade-out step as the frame driver.
 class ShowRenderer {
-public:
+  public:
     // Opens the window and initialises the demo; false when it cannot.
     bool open(int width, int height);
     // Advances the demo clock by exactly `step` seconds and renders a frame.
@@ -22,7 +22,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
 };

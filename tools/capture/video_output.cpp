@@ -16,7 +16,9 @@ std::string quoted(const std::string& text) {
 
 }  // namespace
 
-VideoOutput::~VideoOutput() { close(); }
+VideoOutput::~VideoOutput() {
+    close();
+}
 
 bool VideoOutput::open(const std::string& path, int width, int height, int fps, double fadeStart,
                        double fadeSeconds, std::string& error) {

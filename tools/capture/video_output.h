@@ -7,7 +7,7 @@
 // Pipes RGBA frames to the ffmpeg program, which encodes them as H.264 with
 // the music muxed in and faded out where the show fades.
 class VideoOutput {
-public:
+  public:
     ~VideoOutput();
     bool open(const std::string& path, int width, int height, int fps, double fadeStart,
               double fadeSeconds, std::string& error);
@@ -15,6 +15,6 @@ public:
     // Finishes the file; false when ffmpeg reported a failure.
     bool close();
 
-private:
+  private:
     std::FILE* pipe_ = nullptr;
 };

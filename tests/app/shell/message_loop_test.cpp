@@ -10,11 +10,13 @@ using namespace platform;
 
 namespace {
 
-Message keyDown(std::uintptr_t key) { return {WM_KEYDOWN, key, 0}; }
+Message keyDown(std::uintptr_t key) {
+    return {WM_KEYDOWN, key, 0};
+}
 
 // The loop draws real frames: a GL context and a scene part that records.
 class MessageLoop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
         resetShellState();

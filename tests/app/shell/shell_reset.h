@@ -1,8 +1,8 @@
 #pragma once
 #include "app/main_loop.h"
 #include "app/startup_options.h"
-#include "runtime/demo_clock.h"
 #include "app/window_state.h"
+#include "runtime/demo_clock.h"
 #include "runtime/demo_driver.h"
 
 // Puts the shell's process-wide state back to its start-up values.

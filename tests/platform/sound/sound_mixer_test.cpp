@@ -7,7 +7,7 @@
 #include <numbers>
 #include <vector>
 
-#include "platform/spectrum_analyzer.h"
+#include "platform/fft_analyzer.h"
 #include "tests/platform/sound/tone_files.h"
 
 namespace {

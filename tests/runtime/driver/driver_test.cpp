@@ -17,7 +17,7 @@ namespace {
 
 // A sound system whose music position the test sets; records every call.
 class ScriptedSound : public platform::SoundSystem {
-public:
+  public:
     std::vector<std::string> calls;
     std::vector<int> volumes;
     std::vector<std::uint32_t> repositions;
@@ -51,13 +51,13 @@ public:
     const float* spectrum() override { return log("spectrum"), bins; }
     void close() override { log("close"); }
 
-private:
+  private:
     void log(const char* name) { calls.push_back(name); }
     platform::SoundSystem* previous_;
 };
 
 class Driver : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
         fake.counter = 1000;

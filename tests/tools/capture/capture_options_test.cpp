@@ -1,9 +1,10 @@
+#include "tools/capture/capture_options.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "runtime/demo_driver.h"
-#include "tools/capture/capture_options.h"
 #include "tools/capture/show_renderer.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/spectrum_analyzer.h"
+#include "platform/fft_analyzer.h"
 
 #include <gtest/gtest.h>
 
