@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/fft_analyzer.h"
 #include "platform/sound_mixer.h"
 #include "platform/sound_system.h"
-#include "platform/fft_analyzer.h"
 
 namespace platform {
 
