@@ -1,19 +1,15 @@
 #include "app/main_loop.h"
 
 #include "app/main_window.h"
-#include "app/settings_dialog.h"
 #include "app/startup_options.h"
 #include "app/window_state.h"
 #include "runtime/demo_driver.h"
 
 using namespace platform;
 
-int WinMain() {
+bool openStartupWindow() {
     windowTopLeft = {0.0, 0.0, 0.0, 1};
     windowBottomRight = {800.0, 600.0, 0.0, 1};
-    if (askSettings) {
-        runSettingsDialog();  // may change fullscreen and the other options
-    }
     int width = 800, height = 600;
     if (lowResolution) {
         width = 512;
@@ -22,26 +18,31 @@ int WinMain() {
         width = 1024;
         height = 768;
     }
-    if (!createMainWindow(kWindowTitle, width, height, 32, fullscreen)) return 0;
-    return runMessageLoop();
+    return createMainWindow(kWindowTitle, width, height, 32, fullscreen);
+}
+
+bool messageLoopPass(int& exitCode) {
+    Platform& system = current();
+    Message message;
+    while (system.peekMessage(message)) {
+        if (message.message == WM_QUIT) {
+            releaseMainWindow();
+            exitCode = static_cast<int>(message.wParam);
+            return true;
+        }
+        system.dispatchMessage(message);
+    }
+    if (active) drawFrame();
+    if (keys[VK_ESCAPE] && !ending) ending = true;
+    system.swapBuffers(mainDeviceContext);
+    return false;
 }
 
 int runMessageLoop() {
-    Platform& system = current();
-    for (;;) {
-        Message message;
-        if (system.peekMessage(message)) {
-            if (message.message == WM_QUIT) {
-                releaseMainWindow();
-                return static_cast<int>(message.wParam);
-            }
-            system.dispatchMessage(message);
-            continue;
-        }
-        if (active) drawFrame();
-        if (keys[VK_ESCAPE] && !ending) ending = true;
-        system.swapBuffers(mainDeviceContext);
+    int exitCode = 0;
+    while (!messageLoopPass(exitCode)) {
     }
+    return exitCode;
 }
 
 std::intptr_t mainWindowProc(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,

@@ -15,6 +15,16 @@ inline constexpr const char* kWindowTitle = " = Brontavik 2006  . KRV / Zolvi 20
 // demo) and runs the message loop; returns the process exit code.
 int WinMain();
 
+// Opens the window at the start-up resolution (800 by 600 unless the
+// settings chose another), which initialises the demo; false when it cannot.
+bool openStartupWindow();
+
+// One pass of the message loop: every waiting message, then one frame drawn
+// and presented. True at WM_QUIT, with its wParam in exitCode, after the
+// window was released. The desktop loop repeats it; the browser runs one
+// pass per animation frame.
+bool messageLoopPass(int& exitCode);
+
 // Runs until WM_QUIT; returns its wParam after releasing the window.
 int runMessageLoop();
 

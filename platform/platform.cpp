@@ -1,6 +1,10 @@
 #include "platform/platform.h"
 
+#ifdef __EMSCRIPTEN__
+#include "platform/browser/browser_platform.h"
+#else
 #include "platform/sdl_platform.h"
+#endif
 
 namespace platform {
 namespace {
@@ -8,7 +12,11 @@ Platform* installed = nullptr;
 }
 
 Platform& current() {
+#ifdef __EMSCRIPTEN__
+    if (installed == nullptr) installed = &browserPlatform();
+#else
     if (installed == nullptr) installed = &sdlPlatform();
+#endif
     return *installed;
 }
 

@@ -2,8 +2,8 @@
 // The seam between the demo and the system it runs on. Every effect the
 // program has on the outside world (windows, display modes, GL contexts,
 // message boxes, cursor, title, timer, process exit) goes through the one
-// Platform installed with setPlatform(); the default is the SDL2 build, and
-// tests install a scripted one.
+// Platform installed with setPlatform(); the default is the SDL2 build (the
+// browser build under Emscripten), and tests install a scripted one.
 #include <cstdint>
 #include <string>
 

@@ -1,6 +1,10 @@
 #include "platform/sound_system.h"
 
+#ifdef __EMSCRIPTEN__
+#include "platform/browser/browser_sound_system.h"
+#else
 #include "platform/sdl_sound_system.h"
+#endif
 
 namespace platform {
 namespace {
@@ -9,7 +13,11 @@ SoundSystem* installedSound = nullptr;
 
 SoundSystem& defaultSound() {
     // Never destroyed: the process may end with music still playing.
+#ifdef __EMSCRIPTEN__
+    static auto* system = new BrowserSoundSystem();
+#else
     static auto* system = new SdlSoundSystem();
+#endif
     return *system;
 }
 

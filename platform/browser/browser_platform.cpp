@@ -1,0 +1,370 @@
+#include "platform/browser/browser_platform.h"
+
+#include <emscripten.h>
+#include <emscripten/eventloop.h>
+#include <emscripten/html5.h>
+
+#include <cmath>
+#include <cstdio>
+#include <deque>
+
+#include "platform/browser/page_hooks.h"
+#include "platform/sound_system.h"
+
+namespace platform {
+namespace {
+
+constexpr const char* kCanvas = "#canvas";
+
+class BrowserPlatform final : public Platform {
+  public:
+    bool registerWindowClass(const char*, WindowProc proc) override {
+        proc_ = proc;
+        return true;
+    }
+
+    bool unregisterWindowClass(const char*) override {
+        if (proc_ == nullptr) return false;
+        proc_ = nullptr;
+        return true;
+    }
+
+    // The page can always show its canvas full-screen at 4:3 with black
+    // bars when the browser offers the Fullscreen API; the switch itself
+    // happens when the window is created.
+    bool changeDisplayMode(int width, int height, int bits) override {
+        if (width <= 0 || height <= 0 || (bits != 32 && bits != 24)) return false;
+        if (!pageFullscreenAvailable()) return false;
+        fullscreenWanted_ = true;
+        return true;
+    }
+
+    bool restoreDisplayMode() override {
+        fullscreenWanted_ = false;
+        if (inFullscreen_) {
+            leavingFullscreen_ = true;
+            pageSetFullscreen(false);
+        }
+        return true;
+    }
+
+    WindowHandle createWindow(const char*, const char* title, WindowStyle style, int, int,
+                              int width, int height) override {
+        if (proc_ == nullptr || window_ != nullptr) return nullptr;
+        if (emscripten_set_canvas_element_size(kCanvas, width, height) != EMSCRIPTEN_RESULT_SUCCESS)
+            return nullptr;
+        canvasWidth_ = width;
+        canvasHeight_ = height;
+        pageSetTitle(title);
+        listen();
+        // Fullscreen needs the start gesture's activation, which the page's
+        // call into the program still carries; a refusal leaves the canvas
+        // scaled in the page, the same picture.
+        if (style == WindowStyle::Popup && fullscreenWanted_) pageSetFullscreen(true);
+        window_ = &window_;
+        return window_;
+    }
+
+    DeviceContext getDeviceContext(WindowHandle window) override {
+        return window != nullptr && window == window_ ? window : nullptr;
+    }
+
+    int choosePixelFormat(DeviceContext dc, const PixelFormatRequest& request) override {
+        if (dc == nullptr) return 0;
+        const bool fits = request.drawToWindow && request.supportOpenGl &&
+                          (request.colorBits == 32 || request.colorBits == 24) &&
+                          request.depthBits <= 24 && request.stencilBits <= 8;
+        return fits ? 1 : 0;
+    }
+
+    bool setPixelFormat(DeviceContext dc, int format, const PixelFormatRequest& request) override {
+        if (dc == nullptr || format != 1) return false;
+        request_ = request;
+        return true;
+    }
+
+    GlContext createGlContext(DeviceContext dc) override {
+        if (dc == nullptr) return nullptr;
+        EmscriptenWebGLContextAttributes attributes;
+        emscripten_webgl_init_context_attributes(&attributes);
+        attributes.majorVersion = 2;
+        attributes.minorVersion = 0;
+        attributes.alpha = EM_FALSE;  // the canvas is opaque, as a window is
+        attributes.depth = request_.depthBits > 0;
+        attributes.stencil = request_.stencilBits > 0;
+        attributes.antialias = EM_FALSE;
+        attributes.premultipliedAlpha = EM_FALSE;
+        attributes.preserveDrawingBuffer = EM_FALSE;
+        const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
+            emscripten_webgl_create_context(kCanvas, &attributes);
+        if (context <= 0) {
+            std::fprintf(stderr, "WebGL 2: no context (%d)\n", static_cast<int>(context));
+            return nullptr;
+        }
+        return reinterpret_cast<GlContext>(static_cast<std::intptr_t>(context));
+    }
+
+    bool makeCurrent(DeviceContext dc, GlContext context) override {
+        const auto handle =
+            static_cast<EMSCRIPTEN_WEBGL_CONTEXT_HANDLE>(reinterpret_cast<std::intptr_t>(context));
+        if (context == nullptr) {
+            emscripten_webgl_make_context_current(0);
+            current_ = nullptr;
+            return true;
+        }
+        if (dc == nullptr) return false;
+        if (emscripten_webgl_make_context_current(handle) != EMSCRIPTEN_RESULT_SUCCESS)
+            return false;
+        current_ = context;
+        return true;
+    }
+
+    bool deleteGlContext(GlContext context) override {
+        if (context == nullptr) return false;
+        if (context == current_) current_ = nullptr;
+        return emscripten_webgl_destroy_context(static_cast<EMSCRIPTEN_WEBGL_CONTEXT_HANDLE>(
+                   reinterpret_cast<std::intptr_t>(context))) == EMSCRIPTEN_RESULT_SUCCESS;
+    }
+
+    DeviceContext currentDeviceContext() override {
+        return current_ != nullptr ? window_ : nullptr;
+    }
+    GlContext currentGlContext() override { return current_; }
+
+    void showWindow(WindowHandle window) override {
+        // The window procedure decides whether the screen saver may start.
+        if (window != nullptr && proc_ != nullptr)
+            queue_.push_back({WM_SYSCOMMAND, SC_SCREENSAVE, 0});
+    }
+    void setForegroundWindow(WindowHandle) override {}
+    void setFocus(WindowHandle) override { pageFocusCanvas(); }
+
+    void setWindowPosTopmost(WindowHandle window, int, int, int, int) override {
+        // The canvas keeps its drawing-buffer size; the page scales it.
+        if (window != nullptr)
+            queue_.push_back({WM_SIZE, 0, makeSizeParam(canvasWidth_, canvasHeight_)});
+    }
+
+    bool swapBuffers(DeviceContext dc) override {
+        // WebGL presents when the animation frame returns. Key releases held
+        // back so that a frame saw the key down go out now.
+        if (dc == nullptr) return false;
+        while (!heldBack_.empty()) {
+            queue_.push_back(heldBack_.front());
+            heldBack_.pop_front();
+        }
+        for (bool& seen : downSinceFrame_) seen = false;
+        return true;
+    }
+
+    bool releaseDeviceContext(WindowHandle window, DeviceContext dc) override {
+        return window != nullptr && window == dc;
+    }
+
+    bool destroyWindow(WindowHandle window) override {
+        if (window == nullptr || window != window_) return false;
+        emscripten_html5_remove_all_event_listeners();
+        window_ = nullptr;
+        return true;
+    }
+
+    void setWindowTitle(WindowHandle window, const char* title) override {
+        if (window != nullptr) pageSetTitle(title);
+    }
+
+    // A browser offers no second surface sharing the canvas context's objects.
+    OffscreenSurface createOffscreenSurface(int, int, GlContext) override { return {}; }
+
+    bool peekMessage(Message& message) override {
+        if (queue_.empty()) return false;
+        message = queue_.front();
+        queue_.pop_front();
+        return true;
+    }
+
+    std::intptr_t dispatchMessage(const Message& message) override {
+        if (proc_ == nullptr) return 0;
+        return proc_(window_, message.message, message.wParam, message.lParam);
+    }
+
+    std::intptr_t defaultWindowProc(WindowHandle, std::uint32_t, std::uintptr_t,
+                                    std::intptr_t) override {
+        return 0;
+    }
+
+    void postQuitMessage(int exitCode) override {
+        queue_.push_back({WM_QUIT, static_cast<std::uintptr_t>(exitCode), 0});
+    }
+
+    // A page cannot wait for an answer: the box is shown over the canvas
+    // and written to the console, and the answer is the first button.
+    BoxAnswer messageBox(const char* text, const char* caption, BoxButtons buttons,
+                         BoxIcon) override {
+        pageMessageBox(caption, text);
+        return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
+    }
+
+    int showCursor(bool show) override {
+        cursorCount_ += show ? 1 : -1;
+        pageSetCursorHidden(cursorCount_ < 0);
+        return cursorCount_;
+    }
+
+    void cursorPosition(int& x, int& y) override {
+        x = cursorX_;
+        y = cursorY_;
+    }
+
+    // performance.now() in microseconds.
+    std::int64_t performanceCounter() override {
+        return static_cast<std::int64_t>(std::llround(emscripten_get_now() * 1000.0));
+    }
+    std::int64_t performanceFrequency() override { return 1'000'000; }
+
+    // The process end: the main loop stops, the sound with it, and the
+    // page shows its end state; the module stays loaded but does nothing more.
+    [[noreturn]] void exitProcess(int code) override {
+        endShow(code);
+        emscripten_unwind_to_js_event_loop();
+    }
+
+    void endShow(int code) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        soundSystem().close();
+        emscripten_cancel_main_loop();
+        emscripten_html5_remove_all_event_listeners();
+        if (inFullscreen_) pageSetFullscreen(false);
+        pageShowEnded(code);
+    }
+
+    void setPageLeaveHandler(void (*handler)()) { leaveHandler_ = handler; }
+
+  private:
+    void listen() {
+        emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, &onKey);
+        emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, &onKey);
+        emscripten_set_mousemove_callback(kCanvas, this, EM_TRUE, &onMouseMove);
+        emscripten_set_visibilitychange_callback(this, EM_TRUE, &onVisibility);
+        emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_TRUE,
+                                                 &onFullscreen);
+        emscripten_set_beforeunload_callback(this, &onLeave);
+    }
+
+    static EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* event, void* self) {
+        auto& p = *static_cast<BrowserPlatform*>(self);
+        const int vk = virtualKeyFromDom(static_cast<int>(event->keyCode));
+        if (vk == 0) return EM_FALSE;
+        if (type == EMSCRIPTEN_EVENT_KEYDOWN) {
+            p.queue_.push_back({WM_KEYDOWN, static_cast<std::uintptr_t>(vk), 0});
+            p.downSinceFrame_[vk] = true;
+        } else {
+            // A tap shorter than a frame still holds the key for one frame.
+            const Message up{WM_KEYUP, static_cast<std::uintptr_t>(vk), 0};
+            (p.downSinceFrame_[vk] ? p.heldBack_ : p.queue_).push_back(up);
+        }
+        // Keys that would scroll the page stay with the show.
+        return vk == 0x20 || (vk >= 0x25 && vk <= 0x28);
+    }
+
+    static EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* event, void* self) {
+        auto& p = *static_cast<BrowserPlatform*>(self);
+        double cssWidth = 0.0, cssHeight = 0.0;
+        emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
+        if (cssWidth <= 0.0 || cssHeight <= 0.0) return EM_FALSE;
+        p.cursorX_ = static_cast<int>(event->targetX * p.canvasWidth_ / cssWidth);
+        p.cursorY_ = static_cast<int>(event->targetY * p.canvasHeight_ / cssHeight);
+        return EM_FALSE;
+    }
+
+    static EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* event, void* self) {
+        // A hidden page draws no animation frames, as a minimised window.
+        auto& p = *static_cast<BrowserPlatform*>(self);
+        const bool hidden = event->hidden != 0;
+        p.queue_.push_back({WM_ACTIVATE, makeActivateParam(!hidden, hidden), 0});
+        return EM_FALSE;
+    }
+
+    static EM_BOOL onFullscreen(int, const EmscriptenFullscreenChangeEvent* event, void* self) {
+        auto& p = *static_cast<BrowserPlatform*>(self);
+        const bool wasFullscreen = p.inFullscreen_;
+        p.inFullscreen_ = event->isFullscreen != 0;
+        // The browser takes Escape to leave fullscreen and may keep the key
+        // from the page: leaving it is the viewer's Escape, held one frame.
+        if (wasFullscreen && !p.inFullscreen_ && !p.leavingFullscreen_) {
+            p.queue_.push_back({WM_KEYDOWN, VK_ESCAPE, 0});
+            p.heldBack_.push_back({WM_KEYUP, VK_ESCAPE, 0});
+        }
+        if (!p.inFullscreen_) p.leavingFullscreen_ = false;
+        return EM_FALSE;
+    }
+
+    static const char* onLeave(int, const void*, void* self) {
+        // Closing or leaving the page closes the window: the show ends now.
+        auto& p = *static_cast<BrowserPlatform*>(self);
+        p.queue_.push_back({WM_CLOSE, 0, 0});
+        if (p.leaveHandler_ != nullptr) p.leaveHandler_();
+        return nullptr;  // no "leave this page?" question
+    }
+
+    WindowProc proc_ = nullptr;
+    WindowHandle window_ = nullptr;
+    GlContext current_ = nullptr;
+    PixelFormatRequest request_;
+    int canvasWidth_ = 800;
+    int canvasHeight_ = 600;
+    bool fullscreenWanted_ = false;
+    bool inFullscreen_ = false;
+    bool leavingFullscreen_ = false;
+    int cursorCount_ = 0;
+    int cursorX_ = 0;
+    int cursorY_ = 0;
+    bool downSinceFrame_[256] = {};
+    std::deque<Message> queue_;
+    std::deque<Message> heldBack_;
+    void (*leaveHandler_)() = nullptr;
+};
+
+BrowserPlatform& instance() {
+    static BrowserPlatform platform;
+    return platform;
+}
+
+}  // namespace
+
+int virtualKeyFromDom(int key) {
+    // DOM key codes of these keys are the Windows virtual-key codes.
+    if (key >= 'A' && key <= 'Z') return key;
+    if (key >= '0' && key <= '9') return key;
+    if (key >= 0x70 && key <= 0x7B) return key;  // F1 to F12
+    switch (key) {
+        case 0x1B:  // Escape
+        case 0x0D:  // Enter
+        case 0x20:  // Space
+        case 0x08:  // Backspace
+        case 0x09:  // Tab
+        case 0x25:  // arrows
+        case 0x26:
+        case 0x27:
+        case 0x28:
+        case 0x10:  // Shift
+        case 0x11:  // Control
+            return key;
+        default:
+            return 0;
+    }
+}
+
+Platform& browserPlatform() {
+    return instance();
+}
+
+void setPageLeaveHandler(void (*handler)()) {
+    instance().setPageLeaveHandler(handler);
+}
+
+void closePage() {
+    instance().endShow(0);
+}
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+// The Web Audio graph behind the browser sound system: one AudioContext,
+// per channel a gain node that gapless decoded chunks are scheduled into,
+// all channels into one analyser and the output. Times are on the audio
+// clock (AudioContext.currentTime); positions are in frames of the sound.
+extern "C" {
+// Opens the context at `sampleRate` Hz (the browser's own rate when it
+// refuses that one); 0 when the browser has no Web Audio.
+int webAudioOpen(int sampleRate);
+// Starts a channel's sound at `startFrame`, a few milliseconds from now on
+// the audio clock, at gain 1 unless a gain was set before.
+void webAudioStartVoice(int channel, int sampleRate, double startFrame);
+// Schedules `frames` planar float frames (channel pointers `left` and
+// `right`, equal for mono) that begin at frame `firstFrame` of the sound.
+void webAudioQueue(int channel, const float* left, const float* right, int frames,
+                   double firstFrame);
+// Seconds of sound scheduled beyond the audio clock's present.
+double webAudioSecondsAhead(int channel);
+// The frame being heard now: the output timestamp carried forward on
+// performance.now(), never beyond the audio clock, never before the start.
+double webAudioPosition(int channel);
+void webAudioStopVoice(int channel);
+// Gain 0 to 1, reached within a few milliseconds.
+void webAudioSetGain(int channel, double gain);
+// The analyser's 512 magnitudes in dB (Blackman window over the last 1024
+// mixed samples, no smoothing); 0 when there is no context.
+int webAudioSpectrum(float* decibels);
+void webAudioClose();
+}
