@@ -2,6 +2,9 @@
 
 #include <emscripten.h>
 
+// JavaScript bodies: clang-format would split === and => as C++ tokens.
+// clang-format off
+
 // Module.page is the object the page hands to the module when it creates it.
 
 EM_JS(void, pageSetTitle, (const char* title), { document.title = UTF8ToString(title); });
@@ -38,7 +41,7 @@ EM_JS(void, pageFrameDone, (double passMilliseconds), {
 
 EM_JS(int, pageSceneTime, (double* seconds), {
     const text = new URLSearchParams(location.search).get("at");
-    if (text == = null || text.trim() == = "") return 0;
+    if (text === null || text.trim() === "") return 0;
     const value = Number(text);
     if (!Number.isFinite(value) || value < 0) return 0;
     HEAPF64[seconds >> 3] = value;
@@ -48,3 +51,4 @@ EM_JS(int, pageSceneTime, (double* seconds), {
 EM_JS(void, pageStillShown, (), {
     if (Module.page) Module.page.stillShown();
 });
+// clang-format on

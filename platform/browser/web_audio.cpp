@@ -2,6 +2,9 @@
 
 #include <emscripten.h>
 
+// JavaScript bodies: clang-format would split === and => as C++ tokens.
+// clang-format off
+
 // The graph lives in Module.webAudio for the module instance's lifetime.
 
 EM_JS(int, webAudioOpen, (int sampleRate), {
@@ -14,7 +17,7 @@ EM_JS(int, webAudioOpen, (int sampleRate), {
         context = new Context({latencyHint : "playback"});
     }
     // Called within the page's start gesture, so the browser lets it play.
-    context.resume().catch(() = > {});
+    context.resume().catch(() => {});
     const analyser = context.createAnalyser();
     analyser.fftSize = 1024;
     analyser.smoothingTimeConstant = 0;
@@ -56,7 +59,7 @@ EM_JS(void, webAudioQueue,
           source.start(when);
           voice.scheduledEnd = when + frames / voice.rate;
           voice.sources.push(source);
-          source.onended = () = > {
+          source.onended = () => {
               const i = voice.sources.indexOf(source);
               if (i >= 0) voice.sources.splice(i, 1);
           };
@@ -127,5 +130,6 @@ EM_JS(void, webAudioClose, (), {
             source.stop();
         }
     }
-    audio.context.close().catch(() = > {});
+    audio.context.close().catch(() => {});
 });
+// clang-format on

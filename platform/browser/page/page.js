@@ -25,6 +25,7 @@
     frameIntervals: [],
     exitCode: null,
     audioTime: () => (module && module.webAudio ? module.webAudio.context.currentTime : null),
+    analyser: () => (module && module.webAudio ? module.webAudio.analyser : null),
   };
   window.brontavik = record;
 
