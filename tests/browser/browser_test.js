@@ -2,8 +2,9 @@
 // SwiftShader, driven by playwright-core against the page served on
 // 127.0.0.1. Usage: node browser_test.js URL WORK_DIR [--bench]
 //   stills   ?at=5, 20, 45 and 79 against the desktop capture, PSNR >= 35 dB
-//   show     start gesture, the audio clock advances, the music sounds, the title shows the
-//            statistics line, Escape fades out to the page's end state
+//   show     start gesture, the audio clock advances, the music sounds, the
+//            title shows the statistics line, Escape fades out to the page's
+//            end state, and the show plays again from there
 //   console  no console error and no page error throughout
 // --bench plays the whole show and prints frame times, start-up times and
 // the folder's download size instead.
@@ -110,6 +111,11 @@ async function show(browser, problems) {
   check("the canvas is left black with a way to play again",
         brightest(end) === 0 && await page.locator("#again-button").isVisible(),
         `brightest ${brightest(end)}`);
+  await page.waitForSelector("#again-button:not([disabled])", {timeout: 30000});
+  await page.click("#again-button");
+  await page.waitForFunction(() => window.brontavik.passMilliseconds.length > 10, null, {timeout: 30000});
+  check("play again starts the show afresh",
+        await page.evaluate(() => window.brontavik.state === "playing" && window.brontavik.audioTime() > 0));
   await page.close();
 }
 
