@@ -20,6 +20,7 @@
   const record = {
     state: "loading",
     startGesture: null,
+    initialised: null,  // when main returned: window, GL, textures and music set up
     firstFrame: null,
     passMilliseconds: [],
     frameIntervals: [],
@@ -121,6 +122,7 @@
     setState("playing");
     // Still inside the gesture: the sound may start and fullscreen is allowed.
     module.callMain([]);
+    record.initialised = performance.now();
   }
 
   function prepareNextPlay() {
