@@ -40,8 +40,15 @@ int main(int argc, char** argv) {
             kHelp, "expected one OUT.ogg, got " + std::to_string(operands.size()) + " files");
     }
     std::filesystem::path out(operands[0]);
-    std::error_code error;
-    if (out.has_parent_path()) std::filesystem::create_directories(out.parent_path(), error);
+    std::error_code error, probe;
+    // The folder first: a target that cannot be written fails before the
+    // seconds of synthesis, not after.
+    if (out.has_parent_path() && !std::filesystem::is_directory(out.parent_path(), probe) &&
+        !std::filesystem::create_directories(out.parent_path(), error)) {
+        std::fprintf(stderr, "make-music: cannot create folder %s: %s\n", out.parent_path().c_str(),
+                     error.message().c_str());
+        return 1;
+    }
     std::vector<float> samples = music::composeSoundtrack();
     music::VorbisEncoding encoding;
     encoding.rate = music::kSoundtrackRate;
