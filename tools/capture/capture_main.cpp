@@ -160,7 +160,7 @@ int captureSequence(const CaptureOptions& options) {
         settings.pictureHeight = area.height;
         settings.rate = rate;
         settings.lossless = options.format == CaptureOptions::Format::Lossless;
-        settings.withMusic = whole;
+        settings.startTime = frameTime(first, rate);
         settings.fadeStart = frameTime(fadeStartFrame(rate), rate);
         settings.fadeSeconds = 1.0 / fadeRate;
         if (!output.open(settings, error)) return fail(error);
@@ -223,7 +223,7 @@ int captureSequence(const CaptureOptions& options) {
               : "");
     if (video && !whole)
         std::printf(
-            "a part without sound: join the parts and add the music as the README shows "
+            "a part of the show: join the parts and add the music as the README shows "
             "(fade-out from %.6f s for %.6f s)\n",
             frameTime(fadeStartFrame(rate), rate), 1.0 / fadeRate);
     return 0;

@@ -19,6 +19,6 @@ class ProgressMeter {
     long total_;
     bool terminal_;
     std::chrono::steady_clock::time_point start_;
-    double lastShown_ = -1.0;
+    double lastShown_ = -1e9;  // the first frame is always shown
     bool drawn_ = false;
 };

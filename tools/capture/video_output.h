@@ -21,7 +21,8 @@ struct VideoSettings {
     int pictureHeight = 0;
     FrameRate rate;
     bool lossless = false;   // FFV1 + FLAC in Matroska; otherwise H.264 High + AAC in MP4
-    bool withMusic = true;   // a part of a split render carries no sound
+    bool withMusic = true;
+    double startTime = 0.0;  // demo time of the first frame: where the music starts
     double fadeStart = 0.0;  // where the music fades out with the picture, seconds
     double fadeSeconds = 0.0;
 };
