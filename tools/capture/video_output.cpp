@@ -43,11 +43,11 @@ std::vector<std::string> encoderArguments(const VideoSettings& s) {
     if (s.withMusic) {
         // The music from the span's first frame on, faded where the picture
         // fades, and padded with silence should it end before the picture.
-        a.insert(a.end(), {"-i", "music/music.ogg", "-map", "0:v", "-map", "1:a", "-af",
-                           "afade=t=out:st=" + decimal(s.fadeStart) + ":d=" +
-                               decimal(s.fadeSeconds) + ",atrim=start=" + decimal(s.startTime) +
-                               ",asetpts=PTS-STARTPTS,apad",
-                           "-shortest"});
+        a.insert(a.end(),
+                 {"-i", "music/music.ogg", "-map", "0:v", "-map", "1:a", "-af",
+                  "afade=t=out:st=" + decimal(s.fadeStart) + ":d=" + decimal(s.fadeSeconds) +
+                      ",atrim=start=" + decimal(s.startTime) + ",asetpts=PTS-STARTPTS,apad",
+                  "-shortest"});
     } else {
         a.push_back("-an");
     }

@@ -20,7 +20,7 @@ struct VideoSettings {
     int pictureWidth = 0;
     int pictureHeight = 0;
     FrameRate rate;
-    bool lossless = false;   // FFV1 + FLAC in Matroska; otherwise H.264 High + AAC in MP4
+    bool lossless = false;  // FFV1 + FLAC in Matroska; otherwise H.264 High + AAC in MP4
     bool withMusic = true;
     double startTime = 0.0;  // demo time of the first frame: where the music starts
     double fadeStart = 0.0;  // where the music fades out with the picture, seconds
