@@ -172,13 +172,17 @@ int captureSequence(const CaptureOptions& options) {
     const auto start = Clock::now();
     long done = 0;
     bool failed = false;
+    double handOff = 0.0;  // waiting for frames from the workers and for the encoder
     for (long frame = first; frame <= last && !interrupted; ++frame) {
-        if (!workers.next(frame, pixels, times, error)) {
-            failed = !interrupted;
-            break;
-        }
-        if (video && !output.write(pixels.data(), pixels.size(), error)) {
-            failed = true;
+        bool encoderFailed = false;
+        const auto before = Clock::now();
+        const bool got = video ? workers.forward(frame, output.input(), times, encoderFailed, error)
+                               : workers.next(frame, pixels, times, error);
+        handOff += std::chrono::duration<double>(Clock::now() - before).count();
+        if (!got) {
+            // ffmpeg's exit says why it stopped taking frames.
+            if (encoderFailed && output.close(error)) error = "ffmpeg stopped taking frames";
+            failed = encoderFailed || !interrupted;
             break;
         }
         sum.render += times.render;
@@ -213,14 +217,10 @@ int captureSequence(const CaptureOptions& options) {
     const double all = sum.render + sum.readBack + encode;
     std::printf(
         "rendering %.1f s (%.0f%%), read-back %.1f s (%.0f%%), %s %.1f s (%.0f%%); "
-        "workers' processor time %.1f s%s\n",
+        "workers' processor time %.1f s, waiting in the hand-off %.1f s\n",
         sum.render, 100.0 * sum.render / all, sum.readBack, 100.0 * sum.readBack / all,
         video ? "encoding (ffmpeg's processor time)" : "PNG writing", encode, 100.0 * encode / all,
-        workers.cpuSeconds(),
-        video ? (", waiting for the encoder " + std::to_string(output.waitSeconds()).substr(0, 5) +
-                 " s")
-                    .c_str()
-              : "");
+        workers.cpuSeconds(), handOff);
     if (video && !whole)
         std::printf(
             "a part of the show: join the parts and add the music as the README shows "

@@ -141,31 +141,65 @@ bool RenderWorkers::start(const WorkerPlan& plan, std::string& error) {
     return true;
 }
 
-bool RenderWorkers::next(long frame, std::vector<std::uint8_t>& pixels, FrameTimes& times,
-                         std::string& error) {
-    const int index = static_cast<int>((frame - plan_.first) % plan_.jobs);
-    Worker& worker = workers_[static_cast<size_t>(index)];
+bool RenderWorkers::header(long frame, FrameTimes& times, std::string& error) {
+    Worker& worker = workers_[static_cast<size_t>((frame - plan_.first) % plan_.jobs)];
     FrameHeader header{};
     errno = 0;
     if (readAll(worker.input, &header, sizeof header) && header.frame == frame) {
-        pixels.resize(frameBytes_ > 0 ? frameBytes_ : pixels.size());
-        if (frameBytes_ == 0 || readAll(worker.input, pixels.data(), frameBytes_)) {
-            times = header.times;
-            return true;
-        }
+        times = header.times;
+        return true;
     }
-    if (errno == EINTR) {
-        error.clear();
+    error = errno == EINTR ? std::string() : workerFailure(frame);
+    return false;
+}
+
+std::string RenderWorkers::workerFailure(long frame) {
+    const int index = static_cast<int>((frame - plan_.first) % plan_.jobs);
+    Worker& worker = workers_[static_cast<size_t>(index)];
+    int status = 0;
+    if (worker.pid > 0) waitpid(worker.pid, &status, 0);
+    worker.pid = -1;
+    return "render worker " + std::to_string(index + 1) + " stopped before frame " +
+           std::to_string(frame) +
+           (WIFSIGNALED(status) ? " (killed by signal " + std::to_string(WTERMSIG(status)) + ")"
+                                : "");
+}
+
+bool RenderWorkers::next(long frame, std::vector<std::uint8_t>& pixels, FrameTimes& times,
+                         std::string& error) {
+    if (!header(frame, times, error)) return false;
+    if (frameBytes_ == 0) return true;
+    pixels.resize(frameBytes_);
+    errno = 0;
+    const int input = workers_[static_cast<size_t>((frame - plan_.first) % plan_.jobs)].input;
+    if (readAll(input, pixels.data(), frameBytes_)) return true;
+    error = errno == EINTR ? std::string() : workerFailure(frame);
+    return false;
+}
+
+bool RenderWorkers::forward(long frame, int destination, FrameTimes& times, bool& destinationFailed,
+                            std::string& error) {
+    destinationFailed = false;
+    if (!header(frame, times, error)) return false;
+    const int input = workers_[static_cast<size_t>((frame - plan_.first) % plan_.jobs)].input;
+    size_t left = frameBytes_;
+    while (left > 0) {
+        errno = 0;
+        const ssize_t n = splice(input, nullptr, destination, nullptr, left, SPLICE_F_MOVE);
+        if (n > 0) {
+            left -= static_cast<size_t>(n);
+            continue;
+        }
+        if (errno == EINTR) {
+            error.clear();
+            return false;
+        }
+        // Nothing to read: the worker has gone; otherwise the encoder has.
+        destinationFailed = n < 0 && errno == EPIPE;
+        error = destinationFailed ? std::string() : workerFailure(frame);
         return false;
     }
-    int status = 0;
-    waitpid(worker.pid, &status, 0);
-    worker.pid = -1;
-    error =
-        "render worker " + std::to_string(index + 1) + " stopped before frame " +
-        std::to_string(frame) +
-        (WIFSIGNALED(status) ? " (killed by signal " + std::to_string(WTERMSIG(status)) + ")" : "");
-    return false;
+    return true;
 }
 
 void RenderWorkers::stop() {

@@ -45,12 +45,22 @@ class RenderWorkers {
     // `error` set when the worker failed, or when a signal interrupted the
     // wait (then `error` is empty).
     bool next(long frame, std::vector<std::uint8_t>& pixels, FrameTimes& times, std::string& error);
+    // The same, but the pixels go straight on to the pipe `destination`
+    // (the kernel moves them from pipe to pipe without copying). A failure
+    // to write there leaves `error` empty and sets `destinationFailed`.
+    bool forward(long frame, int destination, FrameTimes& times, bool& destinationFailed,
+                 std::string& error);
     // Ends every worker still running and collects them.
     void stop();
     // Processor time the workers used, known after stop().
     double cpuSeconds() const { return cpuSeconds_; }
 
   private:
+    // Reads the next header from the frame's worker; false when it failed.
+    bool header(long frame, FrameTimes& times, std::string& error);
+    // Says why the worker of `frame` stopped.
+    std::string workerFailure(long frame);
+
     struct Worker {
         pid_t pid = -1;
         int input = -1;

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 extern char** environ;
@@ -134,24 +133,6 @@ bool VideoOutput::open(const VideoSettings& settings, std::string& error) {
         return false;
     }
     input_ = pipeEnds[1];
-    return true;
-}
-
-bool VideoOutput::write(const std::uint8_t* bgra, size_t bytes, std::string& error) {
-    const auto before = std::chrono::steady_clock::now();
-    while (bytes > 0) {
-        const ssize_t n = ::write(input_, bgra, bytes);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            // ffmpeg has gone: its exit status and last words say why.
-            if (close(error)) error = "ffmpeg stopped taking frames";
-            return false;
-        }
-        bgra += n;
-        bytes -= static_cast<size_t>(n);
-    }
-    waitSeconds_ +=
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
     return true;
 }
 

@@ -31,21 +31,19 @@ struct VideoSettings {
 // BGRA on its standard input.
 std::vector<std::string> encoderArguments(const VideoSettings& settings);
 
-// Pipes BGRA frames to the ffmpeg program. ffmpeg runs in its own process
+// Starts the ffmpeg program, which takes BGRA frames on input(). ffmpeg runs in its own process
 // group, so Ctrl-C at the terminal reaches only this program, which then
 // closes the pipe and lets ffmpeg finish a playable file.
 class VideoOutput {
   public:
     ~VideoOutput();
     bool open(const VideoSettings& settings, std::string& error);
-    // False with `error` set when ffmpeg stopped taking frames.
-    bool write(const std::uint8_t* bgra, size_t bytes, std::string& error);
     // Finishes the file; false with ffmpeg's own reason when it failed.
     bool close(std::string& error);
+    // ffmpeg's standard input, for frames moved there by splice.
+    int input() const { return input_; }
     // Processor time ffmpeg used, known once it is closed.
     double cpuSeconds() const { return cpuSeconds_; }
-    // Seconds spent waiting for ffmpeg to take frames.
-    double waitSeconds() const { return waitSeconds_; }
 
   private:
     std::string reason(const std::string& what);
@@ -54,5 +52,4 @@ class VideoOutput {
     int input_ = -1;
     std::FILE* log_ = nullptr;  // ffmpeg's standard error
     double cpuSeconds_ = 0.0;
-    double waitSeconds_ = 0.0;
 };
