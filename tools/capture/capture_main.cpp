@@ -11,6 +11,7 @@
 #include "runtime/demo_driver.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/png_output.h"
+#include "tools/capture/show_folder.h"
 #include "tools/capture/show_renderer.h"
 #include "tools/capture/video_output.h"
 
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brontavik-capture: %s\n%s\n", error.c_str(), kCaptureUsage);
         return 2;
     }
+    if (!enterShowFolder(options.path, error)) return fail(error);
     ShowRenderer show;
     if (!show.open(options.width, options.height)) return fail("cannot open a GL context");
     switch (options.mode) {
