@@ -346,11 +346,14 @@ class SdlPlatform final : public Platform {
     // tears: adaptive where the driver offers it (a late frame is shown at
     // once instead of waiting a whole refresh), else plain. The demo clock
     // follows the music whatever the frame rate. An offscreen window is
-    // never shown, so there it stays off and headless runs never wait.
+    // never shown: there it is switched off, so headless runs never wait.
     static void requestVerticalSync() {
         const char* driver = SDL_GetCurrentVideoDriver();
-        if (driver != nullptr && std::strcmp(driver, "offscreen") == 0) return;
-        if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+        if (driver != nullptr && std::strcmp(driver, "offscreen") == 0) {
+            SDL_GL_SetSwapInterval(0);
+        } else if (SDL_GL_SetSwapInterval(-1) != 0) {
+            SDL_GL_SetSwapInterval(1);
+        }
     }
 
     bool videoStarted_ = false;
