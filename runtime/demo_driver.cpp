@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "app/main_window.h"
 #include "app/startup_options.h"
@@ -72,12 +73,19 @@ void initDemo() {
 }
 
 void drawFrame() {
+    if (drawShowFrame(stepDemoClock)) return;
+    if (musicEnabled) closeMusic();
+    releaseMainWindow();
+    platform::current().exitProcess(0);
+}
+
+bool drawShowFrame(const std::function<void()>& advanceClock) {
     RenderContext& context = renderContext();
     InputRecord& input = inputRecord();
     int cursorX = 0, cursorY = 0;
     platform::current().cursorPosition(cursorX, cursorY);
 
-    stepDemoClock();
+    advanceClock();
     if (frameLogEnabled) {
         const double step = std::max(frameDelta, static_cast<double>(0.00001f));
         context.storeFrameSample(1.0 / step, demoTime, 0);
@@ -105,21 +113,19 @@ void drawFrame() {
     }
     updateTitleStats(input.auxValue, demoTime, input, mainWindow);
 
-    if (ending) {
-        const double level = fadeOutStep();
-        if (level > fadeEndThreshold) {
-            if (musicEnabled) closeMusic();
-            releaseMainWindow();
-            platform::current().exitProcess(0);
-        }
-    }
+    if (ending && fadeOutStep() > fadeEndThreshold) return false;
     if (overlayEnabled) drawBrighteningLayer();
+    return true;
+}
+
+double fadeLevel(double time, double start) {
+    return std::clamp((time - start) * fadeRate, 0.0, 1.0);
 }
 
 double fadeOutStep() {
     if (fadeStart < 0.0) fadeStart = demoTime;
     const double fade = (demoTime - fadeStart) * fadeRate;
-    const double level = std::clamp(fade, 0.0, 1.0);
+    const double level = fadeLevel(demoTime, fadeStart);
     inputRecord().fadeOut = 1.0 - std::clamp(5.0 * fade, 0.0, 1.0);
     if (musicEnabled) setMusicVolume(static_cast<int>(255.0 - 255.0 * level));
     drawFadeLayer(level);

@@ -6,6 +6,7 @@
 #include "scene/demo_random.h"
 #include "scene/gl_headers.h"
 #include "scene/point_math.h"
+#include "scene/render_state.h"
 #include "scene/timing_curves.h"
 
 namespace {
@@ -75,7 +76,7 @@ void drawCage(double a, double growth) {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glColor3f(0.2f, 0.2f, 0.2f);
-    glLineWidth(2.0f);
+    glLineWidth(static_cast<GLfloat>(2.0 * pixelScale));
     const double limit = kSegments * growth;
     for (int k = -4; k <= 5; ++k) {
         const double w0 = 5.1 * a * ringRadius(k - 1);

@@ -4,6 +4,7 @@
 #include "scene/billboards.h"
 #include "scene/demo_random.h"
 #include "scene/gl_headers.h"
+#include "scene/render_state.h"
 #include "scene/scene_layers.h"
 #include "scene/timing_curves.h"
 #include "texturing/texture_slots.h"
@@ -12,7 +13,7 @@ namespace scenelayers {
 
 void drawFallingPoints(double t) {
     glDisable(GL_TEXTURE_2D);
-    glPointSize(4.0f);
+    glPointSize(static_cast<GLfloat>(4.0 * pixelScale));
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);

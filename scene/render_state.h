@@ -11,3 +11,8 @@ void resetRenderState();
 // window's shape, near and far planes from the context. Leaves the modelview
 // matrix selected and at identity.
 void applyProjection(RenderContext& context, WindowRecord& window);
+
+// Device pixels per pixel of the 600-line window the show is drawn for.
+// Point sizes and line widths are multiplied by it, so a larger frame shows
+// the same picture rather than finer dots and lines; 1 in the program.
+inline double pixelScale = 1.0;

@@ -1,9 +1,8 @@
 #include "tools/capture/show_renderer.h"
 
 #include <GL/gl.h>
+#include <SDL.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 #include "app/main_loop.h"
@@ -12,60 +11,57 @@
 #include "app/window_state.h"
 #include "runtime/demo_clock.h"
 #include "runtime/demo_driver.h"
-#include "runtime/input_record.h"
-#include "runtime/render_context.h"
-#include "scene/scene_part.h"
-#include "texturing/window_record.h"
+#include "scene/main_scene.h"
+#include "scene/render_state.h"
 
-double fadeStartAtFrameRate(int fps) {
-    const long frame = static_cast<long>(std::floor(endTime * fps)) + 1;
-    return static_cast<double>(frame) / fps;
-}
-
-bool ShowRenderer::open(int width, int height) {
+bool ShowRenderer::open(int width, int height, int supersample, std::string& error) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("BRONTAVIK_NO_MESSAGE_BOXES", "1", 0);
     width_ = width;
     height_ = height;
+    supersample_ = supersample;
+    area_ = pictureArea(width, height);
     musicEnabled = false;
+    // The window only carries the GL context; every frame goes to the
+    // framebuffer below.
     windowTopLeft = {0.0, 0.0, 0.0, 1};
-    windowBottomRight = {static_cast<double>(width), static_cast<double>(height), 0.0, 1};
-    if (!createMainWindow(kWindowTitle, width, height, 32, false)) return false;
+    windowBottomRight = {64.0, 48.0, 0.0, 1};
+    if (!createMainWindow(kWindowTitle, 64, 48, 32, false)) {
+        error = "cannot open a GL context";
+        return false;
+    }
+    // Frames are read back, never presented: no waiting for a display.
+    SDL_GL_SetSwapInterval(0);
+    if (!target_.create(area_.width * supersample, area_.height * supersample, error)) return false;
+    picture_.resize(static_cast<size_t>(target_.width()) * target_.height() * 4);
+    pixelScale = static_cast<double>(target_.height()) / 600.0;
     demoTime = 0.0;
     return true;
 }
 
-bool ShowRenderer::renderFrame(double step) {
-    RenderContext& context = renderContext();
-    InputRecord& input = inputRecord();
-    frameDelta = step;
-    demoTime += step;
-    frameCount += 1;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    context.textureSlotBase = 0;
-    double sceneStep = step;
-    sceneParts[0]->render(sceneStep, windowRecord(), context, input);
-    if (demoTime > endTime) ending = true;
-    if (ending && fadeOutStep() > fadeEndThreshold) return false;
-    if (overlayEnabled) drawBrighteningLayer();
+bool ShowRenderer::renderFrame(const FrameMoment& moment) {
+    demoTime = moment.before;
+    static_cast<MainScene*>(sceneParts[0])->timeAccumulator = moment.before;
+    ending = moment.ending;
+    fadeStart = moment.fadeStart;
+    const double step = moment.step;
+    const bool shown = drawShowFrame([step] {
+        frameDelta = step;
+        demoTime += step;
+    });
     glFinish();
-    return true;
+    return shown;
 }
 
-void ShowRenderer::assumeFadeBeganAtFrameRate(int fps) {
-    ending = true;
-    fadeStart = fadeStartAtFrameRate(fps);
+void ShowRenderer::readFrame(std::vector<std::uint8_t>& frame) {
+    frame.resize(static_cast<size_t>(width_) * height_ * 4);
+    target_.read(picture_.data());
+    placePicture(picture_.data(), supersample_, area_, width_, frame.data());
 }
 
-std::vector<std::uint8_t> ShowRenderer::readPixels() const {
-    const size_t row = static_cast<size_t>(width_) * 4;
-    std::vector<std::uint8_t> bottomUp(row * height_);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    std::vector<std::uint8_t> topDown(bottomUp.size());
-    for (int y = 0; y < height_; ++y)
-        std::copy_n(bottomUp.data() + (height_ - 1 - y) * row, row, topDown.data() + y * row);
-    return topDown;
+void ShowRenderer::readPicture(std::vector<std::uint8_t>& picture) {
+    picture.resize(static_cast<size_t>(area_.width) * area_.height * 4);
+    target_.read(picture_.data());
+    placePicture(picture_.data(), supersample_, {0, 0, area_.width, area_.height}, area_.width,
+                 picture.data());
 }

@@ -3,30 +3,39 @@
 #include <string>
 #include <vector>
 
+#include "tools/capture/frame_clock.h"
+#include "tools/capture/framing.h"
+#include "tools/capture/render_target.h"
+
 // Renders the show offline: a hidden window with the program's own GL
 // set-up and demo initialisation (music off), then frames at exact demo
-// times through the same scene part and fade-out step as the frame driver.
+// times through the program's own frame function, drawn into an offscreen
+// framebuffer the size of the frame's 4:3 picture area (times the
+// supersampling factor).
 class ShowRenderer {
   public:
-    // Opens the window and initialises the demo; false when it cannot.
-    bool open(int width, int height);
-    // Advances the demo clock by exactly `step` seconds and renders a frame.
+    // Opens the window, initialises the demo and makes the framebuffer;
+    // false with `error` set when it cannot.
+    bool open(int width, int height, int supersample, std::string& error);
+    // Sets the demo clock and the fade to `moment` and renders that frame.
     // Returns false once the fade-out is complete (that frame is not shown).
-    bool renderFrame(double step);
-    // Starts the fade as a run at `fps` frames per second would have: at the
-    // first frame time past the end time. Used for stills past the end.
-    void assumeFadeBeganAtFrameRate(int fps);
-    // The rendered frame as RGBA rows, top row first.
-    std::vector<std::uint8_t> readPixels() const;
+    bool renderFrame(const FrameMoment& moment);
+    // Puts the rendered picture into `frame` (BGRA rows, top row first,
+    // width by height pixels); the bars around the picture area are left as
+    // they are, so a frame zeroed once keeps black bars.
+    void readFrame(std::vector<std::uint8_t>& frame);
+    // The picture area alone, BGRA rows top row first.
+    void readPicture(std::vector<std::uint8_t>& picture);
 
     int width() const { return width_; }
     int height() const { return height_; }
+    PictureArea area() const { return area_; }
 
   private:
     int width_ = 0;
     int height_ = 0;
+    int supersample_ = 1;
+    PictureArea area_;
+    RenderTarget target_;
+    std::vector<std::uint8_t> picture_;
 };
-
-// The demo time of the first frame past the end time at this frame rate:
-// where the fade-out begins when frames come every 1/fps seconds.
-double fadeStartAtFrameRate(int fps);
