@@ -2,14 +2,16 @@
 // start gesture, so the music may play; the message loop then runs one pass
 // per animation frame, the same pass the desktop loop repeats. With
 // ?at=SECONDS in the page's address the page calls main at once and the one
-// frame at that scene time is drawn and held, as the capture tool draws a still.
+// frame at that scene time is drawn and held: the capture tool's still, at the
+// same moment on the demo clock, through the same frame function.
 #include <emscripten.h>
 
 #include "app/main_loop.h"
+#include "app/startup_options.h"
+#include "app/window_state.h"
 #include "platform/browser/browser_platform.h"
 #include "platform/browser/page_hooks.h"
-#include "runtime/demo_driver.h"
-#include "tools/capture/show_renderer.h"
+#include "tools/capture/frame_clock.h"
 
 namespace {
 
@@ -29,11 +31,11 @@ void leavePage() {
 }
 
 int showStill(double sceneTime) {
-    ShowRenderer show;
-    if (!show.open(800, 600)) platform::current().exitProcess(0);
-    // One step of the whole time puts the scene clock exactly there.
-    if (sceneTime > endTime) show.assumeFadeBeganAtFrameRate(60);
-    if (!show.renderFrame(sceneTime)) platform::current().exitProcess(0);
+    musicEnabled = false;
+    fullscreen = false;
+    if (!openStartupWindow()) platform::current().exitProcess(0);
+    if (!drawFrameAtMoment(stillMoment(sceneTime))) platform::current().exitProcess(0);
+    platform::current().swapBuffers(mainDeviceContext);
     pageStillShown();
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "tools/capture/frame_clock.h"
 
+#include "runtime/demo_clock.h"
 #include "runtime/demo_driver.h"
+#include "scene/main_scene.h"
 
 double frameTime(long frame, FrameRate rate) {
     return static_cast<double>(frame * rate.divisor) / rate.fps;
@@ -31,6 +33,18 @@ FrameMoment frameMoment(long frame, FrameRate rate) {
     moment.ending = frame > fade;
     moment.fadeStart = frame > fade ? frameTime(fade, rate) : -1.0;
     return moment;
+}
+
+bool drawFrameAtMoment(const FrameMoment& moment) {
+    demoTime = moment.before;
+    static_cast<MainScene*>(sceneParts[0])->timeAccumulator = moment.before;
+    ending = moment.ending;
+    fadeStart = moment.fadeStart;
+    const double step = moment.step;
+    return drawShowFrame([step] {
+        frameDelta = step;
+        demoTime += step;
+    });
 }
 
 FrameMoment stillMoment(double at) {

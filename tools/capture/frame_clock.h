@@ -30,6 +30,10 @@ struct FrameMoment {
 };
 
 FrameMoment frameMoment(long frame, FrameRate rate);
+// Puts the demo clock, the scene's clock and the fade where `moment` says and
+// draws that frame through the program's frame function into the current
+// GL context. False once the fade-out is complete (that frame is not shown).
+bool drawFrameAtMoment(const FrameMoment& moment);
 // A still at scene time `at`: one step from 0; past the end time the fade is
 // taken to have begun as in a run at 60 fps.
 FrameMoment stillMoment(double at);

@@ -11,7 +11,6 @@
 #include "app/window_state.h"
 #include "runtime/demo_clock.h"
 #include "runtime/demo_driver.h"
-#include "scene/main_scene.h"
 #include "scene/render_state.h"
 
 bool ShowRenderer::open(int width, int height, int supersample, std::string& error) {
@@ -40,15 +39,7 @@ bool ShowRenderer::open(int width, int height, int supersample, std::string& err
 }
 
 bool ShowRenderer::renderFrame(const FrameMoment& moment) {
-    demoTime = moment.before;
-    static_cast<MainScene*>(sceneParts[0])->timeAccumulator = moment.before;
-    ending = moment.ending;
-    fadeStart = moment.fadeStart;
-    const double step = moment.step;
-    const bool shown = drawShowFrame([step] {
-        frameDelta = step;
-        demoTime += step;
-    });
+    const bool shown = drawFrameAtMoment(moment);
     glFinish();
     return shown;
 }
