@@ -107,9 +107,17 @@ echo "interrupted after $frames frames: $(grep interrupted "$work/err")"
 ./brontavik-capture --fps 60 --size 160x120 --range 0:5 --video /nonexistent/x.mp4 2>"$work/err"
 [[ $? == 1 ]] || fail "ffmpeg failure exit code"
 grep -q "No such file or directory" "$work/err" || fail "ffmpeg's reason missing: $(cat "$work/err")"
-(cd "$work" && "$bin/brontavik-capture" --at 5 --png x.png 2>err)
+# A copy of the tool beside an incomplete data folder: the missing picture is named.
+mkdir -p "$work/lonely/textures"
+cp "$bin/brontavik-capture" "$work/lonely/"
+cp "$bin/textures/clouds4.jpg" "$work/lonely/textures/"
+(cd "$work" && lonely/brontavik-capture --at 5 --png x.png 2>err)
 [[ $? == 1 ]] || fail "missing input exit code"
 grep -q "cannot read textures/.*: No such file or directory" "$work/err" || fail "missing input"
+rm -rf "$work/lonely/textures"
+(cd "$work" && lonely/brontavik-capture --at 5 --png x.png 2>err)
+[[ $? == 1 ]] || fail "missing data folder exit code"
+grep -q "the show's textures/ is neither in" "$work/err" || fail "missing data folder"
 ./brontavik-capture --at 5 2>"$work/err"
 [[ $? -eq 2 ]] || fail "bad command line exit code"
 grep -q "usage:" "$work/err" || fail "usage text"
