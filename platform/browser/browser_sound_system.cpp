@@ -134,7 +134,7 @@ int BrowserSoundSystem::playSound(int channel, SampleHandle handle) {
     voices_[channel] = std::move(voice);
     Voice& v = *voices_[channel];
     v.active = true;
-    webAudioStartVoice(channel, v.rate, 0.0);
+    webAudioStartVoice(channel, v.rate, 0.0, 1);
     keepAhead();
     return channel;
 }
@@ -202,7 +202,7 @@ bool BrowserSoundSystem::setCurrentPosition(int channel, std::uint32_t frame) {
     webAudioStopVoice(channel);
     v->decoded = frame;
     v->reported = frame;
-    webAudioStartVoice(channel, v->rate, static_cast<double>(frame));
+    webAudioStartVoice(channel, v->rate, static_cast<double>(frame), 0);
     keepAhead();
     return true;
 }

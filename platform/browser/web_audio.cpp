@@ -26,14 +26,19 @@ EM_JS(int, webAudioOpen, (int sampleRate), {
     return 1;
 });
 
-EM_JS(void, webAudioStartVoice, (int channel, int sampleRate, double startFrame), {
+EM_JS(void, webAudioStartVoice, (int channel, int sampleRate, double startFrame, int restart), {
     const audio = Module.webAudio;
     const context = audio.context;
     let voice = audio.voices[channel];
     if (!voice) {
         const gain = context.createGain();
         gain.connect(audio.analyser);
-        voice = audio.voices[channel] = {gain, sources : []};
+        voice = audio.voices[channel] = {gain, sources: []};
+    }
+    // A new sound starts at full volume; a repositioned one keeps its own.
+    if (restart) {
+        voice.gain.gain.cancelScheduledValues(context.currentTime);
+        voice.gain.gain.value = 1;
     }
     // On the audio clock's sample grid, so chunk joins fall on whole frames.
     const rate = context.sampleRate;
@@ -102,14 +107,8 @@ EM_JS(void, webAudioStopVoice, (int channel), {
 
 EM_JS(void, webAudioSetGain, (int channel, double gain), {
     const audio = Module.webAudio;
-    if (!audio) return;
-    let voice = audio.voices[channel];
-    if (!voice) {
-        const node = audio.context.createGain();
-        node.connect(audio.analyser);
-        voice = audio.voices[channel] = {gain : node, sources : [], scheduledEnd : 0};
-    }
-    voice.gain.gain.setTargetAtTime(gain, audio.context.currentTime, 0.005);
+    const voice = audio && audio.voices[channel];
+    if (voice) voice.gain.gain.setTargetAtTime(gain, audio.context.currentTime, 0.005);
 });
 
 EM_JS(int, webAudioSpectrum, (float* decibels), {

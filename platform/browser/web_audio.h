@@ -8,8 +8,9 @@ extern "C" {
 // refuses that one); 0 when the browser has no Web Audio.
 int webAudioOpen(int sampleRate);
 // Starts a channel's sound at `startFrame`, a few milliseconds from now on
-// the audio clock, at gain 1 unless a gain was set before.
-void webAudioStartVoice(int channel, int sampleRate, double startFrame);
+// the audio clock: at gain 1 when `restart` (a new sound), else at the gain
+// the channel had (a repositioned one).
+void webAudioStartVoice(int channel, int sampleRate, double startFrame, int restart);
 // Schedules `frames` planar float frames (channel pointers `left` and
 // `right`, equal for mono) that begin at frame `firstFrame` of the sound.
 void webAudioQueue(int channel, const float* left, const float* right, int frames,
@@ -20,7 +21,7 @@ double webAudioSecondsAhead(int channel);
 // performance.now(), never beyond the audio clock, never before the start.
 double webAudioPosition(int channel);
 void webAudioStopVoice(int channel);
-// Gain 0 to 1, reached within a few milliseconds.
+// Gain 0 to 1 of a started channel, reached within a few milliseconds.
 void webAudioSetGain(int channel, double gain);
 // The analyser's 512 magnitudes in dB (Blackman window over the last 1024
 // mixed samples, no smoothing); 0 when there is no context.

@@ -101,6 +101,9 @@ async function show(browser, problems) {
   await page.keyboard.down("Escape");
   await page.waitForTimeout(100);
   await page.keyboard.up("Escape");
+  await page.waitForTimeout(1400);
+  const gain = await page.evaluate(() => window.brontavik.musicGain());
+  check("the music fades with the picture", gain > 0.2 && gain < 0.8, `gain ${gain} halfway`);
   await waitForState(page, ["ended"], 15000).catch(() => {});
   const state = await page.evaluate(() => window.brontavik.state);
   const seconds = (Date.now() - pressed) / 1000;

@@ -27,6 +27,10 @@
     exitCode: null,
     audioTime: () => (module && module.webAudio ? module.webAudio.context.currentTime : null),
     analyser: () => (module && module.webAudio ? module.webAudio.analyser : null),
+    musicGain: () => {
+      const voice = module && module.webAudio && module.webAudio.voices[0];
+      return voice ? voice.gain.gain.value : null;
+    },
   };
   window.brontavik = record;
 
