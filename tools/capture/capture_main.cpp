@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "platform/gl_library.h"
 #include "runtime/demo_driver.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/png_output.h"
@@ -62,8 +65,23 @@ int captureVideo(ShowRenderer& show, const CaptureOptions& options) {
     return 0;
 }
 
+// brontavik-capture draws with the system's GL, its sibling
+// brontavik-capture-layer with the fixed-function layer; each runs the
+// other, with the same arguments, when asked for the other's GL.
+int runWithGl(char** argv, const std::string& gl) {
+    const char* name = gl == "layer" ? "brontavik-capture-layer" : "brontavik-capture";
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return fail("cannot find this program's own file");
+    const std::string sibling = (self.parent_path() / name).string();
+    argv[0] = const_cast<char*>(sibling.c_str());
+    execv(sibling.c_str(), argv);
+    return fail("cannot run " + sibling + " (it is built with the brontavik-capture target)");
+}
+
 int bench(ShowRenderer& show) {
     using Clock = std::chrono::steady_clock;
+    const platform::GlCounts countsBefore = platform::glCounts();
     std::vector<double> ms;
     const auto start = Clock::now();
     for (double dt = 0.0;; dt = 1.0 / 60.0) {
@@ -79,6 +97,14 @@ int bench(ShowRenderer& show) {
         "frames %zu\ntotal %.3f s\nmean %.3f ms\nmedian %.3f ms\np95 %.3f ms\nworst %.3f ms\n",
         ms.size(), total, mean, sorted[sorted.size() / 2],
         sorted[static_cast<size_t>(sorted.size() * 0.95)], sorted.back());
+    // Counted where the GL library counts (the layer): every frame rendered,
+    // the last one (past the fade) included.
+    const platform::GlCounts counts = platform::glCounts();
+    const double rendered = static_cast<double>(ms.size() + 1);
+    if (counts.begins >= 0)
+        std::printf("glBegin per frame %.1f\n", (counts.begins - countsBefore.begins) / rendered);
+    if (counts.draws >= 0)
+        std::printf("draws per frame %.1f\n", (counts.draws - countsBefore.draws) / rendered);
     return 0;
 }
 
@@ -91,6 +117,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brontavik-capture: %s\n%s\n", error.c_str(), kCaptureUsage);
         return 2;
     }
+    if (options.gl != platform::glLibrary().name) return runWithGl(argv, options.gl);
     ShowRenderer show;
     if (!show.open(options.width, options.height)) return fail("cannot open a GL context");
     switch (options.mode) {

@@ -36,7 +36,8 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
         if (arg == "--bench") {
             bench = true;
         } else if (!hasValue && (arg == "--at" || arg == "--png" || arg == "--fps" ||
-                                 arg == "--frames" || arg == "--video" || arg == "--size")) {
+                                 arg == "--frames" || arg == "--video" || arg == "--size" ||
+                                 arg == "--gl")) {
             error = arg + " needs a value";
             return false;
         } else if (arg == "--at") {
@@ -62,6 +63,12 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
         } else if (arg == "--size") {
             if (!parseSize(value(), options.width, options.height)) {
                 error = "--size takes WIDTHxHEIGHT, each from 16 to 8192";
+                return false;
+            }
+        } else if (arg == "--gl") {
+            options.gl = value();
+            if (options.gl != "system" && options.gl != "layer") {
+                error = "--gl takes system or layer";
                 return false;
             }
         } else {

@@ -9,6 +9,7 @@ struct CaptureOptions {
     std::string path;  // PNG file, frame folder or video file
     int width = 800;
     int height = 600;
+    std::string gl = "system";  // --gl: "system" (GL 1.x) or "layer" (fixed-function layer)
 };
 
 // Parses the command line; on a bad one returns false with `error` set.
@@ -16,4 +17,4 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
 
 inline constexpr const char* kCaptureUsage =
     "usage: brontavik-capture [--size WxH] (--at SECONDS --png FILE | --fps N --frames DIR |\n"
-    "                          --fps N --video FILE.mp4 | --bench)";
+    "                          --fps N --video FILE.mp4 | --bench) [--gl system|layer]";

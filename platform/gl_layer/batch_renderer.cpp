@@ -1,0 +1,189 @@
+#include "platform/gl_layer/batch_renderer.h"
+
+#include <cstddef>
+
+namespace {
+
+// GLSL ES 3.00, which WebGL 2 takes as it is. Positions arrive in clip
+// space and colours already lit; the fragment stage is GL's modulate
+// texture environment.
+constexpr const char* kVertexShader = R"(#version 300 es
+layout(location = 0) in vec4 position;
+layout(location = 1) in vec4 color;
+layout(location = 2) in vec3 texCoord;
+uniform float pointSize;
+out vec4 vertexColor;
+out vec3 vertexTexCoord;
+void main() {
+    gl_Position = position;
+    gl_PointSize = pointSize;
+    vertexColor = color;
+    vertexTexCoord = texCoord;
+}
+)";
+
+constexpr const char* kFragmentShader = R"(#version 300 es
+precision highp float;
+in vec4 vertexColor;
+in vec3 vertexTexCoord;
+uniform sampler2D image;
+uniform bool textured;
+out vec4 fragmentColor;
+void main() {
+    fragmentColor = textured ? vertexColor * textureProj(image, vertexTexCoord) : vertexColor;
+}
+)";
+
+constexpr GLenum kCompileStatus = 0x8B81;
+constexpr GLenum kLinkStatus = 0x8B82;
+constexpr GLenum kVertexShaderType = 0x8B31;
+constexpr GLenum kFragmentShaderType = 0x8B30;
+constexpr GLenum kArrayBuffer = 0x8892;
+constexpr GLenum kStreamDraw = 0x88E0;
+constexpr GLenum kTexture0 = 0x84C0;
+
+GLuint compile(const EsFunctions& es, GLenum type, const char* source, std::string& error) {
+    const GLuint shader = es.CreateShader(type);
+    es.ShaderSource(shader, 1, &source, nullptr);
+    es.CompileShader(shader);
+    GLint ok = 0;
+    es.GetShaderiv(shader, kCompileStatus, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        es.GetShaderInfoLog(shader, sizeof log, nullptr, log);
+        error = std::string("shader does not compile: ") + log;
+        return 0;
+    }
+    return shader;
+}
+
+}  // namespace
+
+bool BatchRenderer::create(const EsFunctions& es, std::string& error) {
+    es_ = &es;
+    const GLuint vertex = compile(es, kVertexShaderType, kVertexShader, error);
+    if (vertex == 0) return false;
+    const GLuint fragment = compile(es, kFragmentShaderType, kFragmentShader, error);
+    if (fragment == 0) return false;
+    program_ = es.CreateProgram();
+    es.AttachShader(program_, vertex);
+    es.AttachShader(program_, fragment);
+    es.LinkProgram(program_);
+    GLint ok = 0;
+    es.GetProgramiv(program_, kLinkStatus, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        es.GetProgramInfoLog(program_, sizeof log, nullptr, log);
+        error = std::string("shader program does not link: ") + log;
+        return false;
+    }
+    es.UseProgram(program_);
+    es.Uniform1i(es.GetUniformLocation(program_, "image"), 0);
+    texturedLocation_ = es.GetUniformLocation(program_, "textured");
+    pointSizeLocation_ = es.GetUniformLocation(program_, "pointSize");
+    es.Uniform1i(texturedLocation_, 0);
+    es.ActiveTexture(kTexture0);
+
+    es.GenVertexArrays(1, &vertexArray_);
+    es.BindVertexArray(vertexArray_);
+    es.GenBuffers(1, &buffer_);
+    es.BindBuffer(kArrayBuffer, buffer_);
+    constexpr GLsizei stride = sizeof(LayerVertex);
+    es.VertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride,
+                           reinterpret_cast<const void*>(offsetof(LayerVertex, position)));
+    es.VertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride,
+                           reinterpret_cast<const void*>(offsetof(LayerVertex, color)));
+    es.VertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride,
+                           reinterpret_cast<const void*>(offsetof(LayerVertex, texCoord)));
+    for (GLuint i = 0; i < 3; ++i) es.EnableVertexAttribArray(i);
+    // GL 1.x and ES share their initial state, except that GL dithers and
+    // so does ES: nothing to set.
+    real_ = RealState{};
+    vertices_.reserve(1 << 16);
+    return true;
+}
+
+LayerVertex* BatchRenderer::append(const DrawState& state, int count) {
+    const int first = static_cast<int>(vertices_.size());
+    if (!commands_.empty() && commands_.back().state == state) {
+        commands_.back().count += count;
+    } else {
+        commands_.push_back({state, first, count});
+    }
+    vertices_.resize(vertices_.size() + count);
+    return vertices_.data() + first;
+}
+
+void BatchRenderer::flush() {
+    if (commands_.empty()) return;
+    const EsFunctions& es = *es_;
+    es.BufferData(kArrayBuffer, static_cast<GLsizeiptr>(vertices_.size() * sizeof(LayerVertex)),
+                  vertices_.data(), kStreamDraw);
+    for (const DrawCommand& command : commands_) {
+        apply(command.state);
+        es.DrawArrays(command.state.mode, command.first, command.count);
+        ++draws_;
+    }
+    commands_.clear();
+    vertices_.clear();
+}
+
+void BatchRenderer::bindTexture(GLuint texture) {
+    if (real_.texture == texture) return;
+    es_->BindTexture(GL_TEXTURE_2D, texture);
+    real_.texture = texture;
+}
+
+void BatchRenderer::setClearValues(const Color4& color, float depth) {
+    if (real_.clearColor != color) {
+        es_->ClearColor(color[0], color[1], color[2], color[3]);
+        real_.clearColor = color;
+    }
+    if (real_.clearDepth != depth) {
+        es_->ClearDepthf(depth);
+        real_.clearDepth = depth;
+    }
+}
+
+void BatchRenderer::apply(const DrawState& s) {
+    const EsFunctions& es = *es_;
+    auto toggle = [&](bool& current, bool wanted, GLenum cap) {
+        if (current == wanted) return;
+        (wanted ? es.Enable : es.Disable)(cap);
+        current = wanted;
+    };
+    toggle(real_.blend, s.blend, GL_BLEND);
+    if (s.blend &&
+        (real_.blendSource != s.blendSource || real_.blendDestination != s.blendDestination)) {
+        es.BlendFunc(s.blendSource, s.blendDestination);
+        real_.blendSource = s.blendSource;
+        real_.blendDestination = s.blendDestination;
+    }
+    toggle(real_.depthTest, s.depthTest, GL_DEPTH_TEST);
+    if (s.depthTest && real_.depthFunc != s.depthFunc) {
+        es.DepthFunc(s.depthFunc);
+        real_.depthFunc = s.depthFunc;
+    }
+    toggle(real_.cullFace, s.cullFace, GL_CULL_FACE);
+    if (s.cullFace && real_.cullFaceMode != s.cullFaceMode) {
+        es.CullFace(s.cullFaceMode);
+        real_.cullFaceMode = s.cullFaceMode;
+    }
+    if (s.cullFace && real_.frontFace != s.frontFace) {
+        es.FrontFace(s.frontFace);
+        real_.frontFace = s.frontFace;
+    }
+    if (real_.textured != s.textured) {
+        es.Uniform1i(texturedLocation_, s.textured ? 1 : 0);
+        real_.textured = s.textured;
+    }
+    if (s.textured) bindTexture(s.texture);
+    if (real_.viewport != s.viewport) {
+        es.Viewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
+        real_.viewport = s.viewport;
+    }
+    if (s.mode == GL_POINTS && real_.pointSize != s.pointSize) {
+        es.Uniform1f(pointSizeLocation_, s.pointSize);
+        real_.pointSize = s.pointSize;
+    }
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Collects the frame's processed vertices in one array and the draws over
+// it, merging consecutive primitives that share a draw state into one
+// draw; on flush uploads the array once and replays the draws on the real
+// GL, setting only the state that differs from what is already set.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/gl_layer/es_functions.h"
+#include "platform/gl_layer/vertex_pipeline.h"
+
+// What a draw needs of the GL state besides its vertices.
+struct DrawState {
+    GLenum mode = GL_TRIANGLES;  // GL_TRIANGLES, GL_LINES or GL_POINTS
+    bool blend = false;
+    GLenum blendSource = GL_ONE;
+    GLenum blendDestination = GL_ZERO;
+    bool depthTest = false;
+    GLenum depthFunc = GL_LESS;
+    bool textured = false;
+    GLuint texture = 0;
+    bool cullFace = false;  // triangles of polygons only
+    GLenum cullFaceMode = GL_BACK;
+    GLenum frontFace = GL_CCW;
+    std::array<int, 4> viewport{0, 0, 0, 0};
+    float pointSize = 1;  // points only
+    bool operator==(const DrawState&) const = default;
+};
+
+class BatchRenderer {
+  public:
+    // Creates the shader program, vertex array and buffer on the current
+    // context; false with the reason in `error`.
+    bool create(const EsFunctions& es, std::string& error);
+
+    // Room for `count` vertices drawn with `state`, after those already held.
+    LayerVertex* append(const DrawState& state, int count);
+    // Uploads and draws everything held, then forgets it.
+    void flush();
+
+    // The real GL's 2D texture binding, for calls that act on the bound
+    // texture (parameters, images).
+    void bindTexture(GLuint texture);
+    void setClearValues(const Color4& color, float depth);
+
+    long draws() const { return draws_; }
+
+  private:
+    struct DrawCommand {
+        DrawState state;
+        int first;
+        int count;
+    };
+    // The real GL state as last set, to skip what is already so.
+    struct RealState {
+        bool blend = false;
+        GLenum blendSource = GL_ONE;
+        GLenum blendDestination = GL_ZERO;
+        bool depthTest = false;
+        GLenum depthFunc = GL_LESS;
+        bool textured = false;
+        GLuint texture = 0;
+        bool cullFace = false;
+        GLenum cullFaceMode = GL_BACK;
+        GLenum frontFace = GL_CCW;
+        std::array<int, 4> viewport{-1, -1, -1, -1};
+        float pointSize = -1;
+        Color4 clearColor{0, 0, 0, 0};
+        float clearDepth = 1;
+    };
+    void apply(const DrawState& state);
+
+    const EsFunctions* es_ = nullptr;
+    GLuint program_ = 0;
+    GLuint vertexArray_ = 0;
+    GLuint buffer_ = 0;
+    GLint texturedLocation_ = -1;
+    GLint pointSizeLocation_ = -1;
+    std::vector<LayerVertex> vertices_;
+    std::vector<DrawCommand> commands_;
+    RealState real_;
+    long draws_ = 0;
+};
