@@ -22,17 +22,38 @@ void main() {
 }
 )";
 
-constexpr const char* kFragmentShader = R"(#version 300 es
+// The fragment stage in three variants, so that each draw runs only what it
+// needs: the colour alone, GL's modulate texture environment, and modulate
+// with a projective texture coordinate (a texture matrix that changes q).
+constexpr const char* kFragmentShaders[3] = {
+    R"(#version 300 es
+precision highp float;
+in vec4 vertexColor;
+out vec4 fragmentColor;
+void main() {
+    fragmentColor = vertexColor;
+}
+)",
+    R"(#version 300 es
 precision highp float;
 in vec4 vertexColor;
 in vec3 vertexTexCoord;
 uniform sampler2D image;
-uniform bool textured;
 out vec4 fragmentColor;
 void main() {
-    fragmentColor = textured ? vertexColor * textureProj(image, vertexTexCoord) : vertexColor;
+    fragmentColor = vertexColor * texture(image, vertexTexCoord.xy);
 }
-)";
+)",
+    R"(#version 300 es
+precision highp float;
+in vec4 vertexColor;
+in vec3 vertexTexCoord;
+uniform sampler2D image;
+out vec4 fragmentColor;
+void main() {
+    fragmentColor = vertexColor * textureProj(image, vertexTexCoord);
+}
+)"};
 
 constexpr GLenum kCompileStatus = 0x8B81;
 constexpr GLenum kLinkStatus = 0x8B82;
@@ -57,31 +78,40 @@ GLuint compile(const EsFunctions& es, GLenum type, const char* source, std::stri
     return shader;
 }
 
+GLuint link(const EsFunctions& es, GLuint vertex, GLuint fragment, std::string& error) {
+    const GLuint program = es.CreateProgram();
+    es.AttachShader(program, vertex);
+    es.AttachShader(program, fragment);
+    es.LinkProgram(program);
+    GLint ok = 0;
+    es.GetProgramiv(program, kLinkStatus, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        es.GetProgramInfoLog(program, sizeof log, nullptr, log);
+        error = std::string("shader program does not link: ") + log;
+        return 0;
+    }
+    return program;
+}
+
 }  // namespace
 
 bool BatchRenderer::create(const EsFunctions& es, std::string& error) {
     es_ = &es;
     const GLuint vertex = compile(es, kVertexShaderType, kVertexShader, error);
     if (vertex == 0) return false;
-    const GLuint fragment = compile(es, kFragmentShaderType, kFragmentShader, error);
-    if (fragment == 0) return false;
-    program_ = es.CreateProgram();
-    es.AttachShader(program_, vertex);
-    es.AttachShader(program_, fragment);
-    es.LinkProgram(program_);
-    GLint ok = 0;
-    es.GetProgramiv(program_, kLinkStatus, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        es.GetProgramInfoLog(program_, sizeof log, nullptr, log);
-        error = std::string("shader program does not link: ") + log;
-        return false;
+    for (int i = 0; i < 3; ++i) {
+        const GLuint fragment = compile(es, kFragmentShaderType, kFragmentShaders[i], error);
+        if (fragment == 0) return false;
+        Program& p = programs_[i];
+        p.name = link(es, vertex, fragment, error);
+        if (p.name == 0) return false;
+        es.UseProgram(p.name);
+        if (i > 0) es.Uniform1i(es.GetUniformLocation(p.name, "image"), 0);
+        p.pointSizeLocation = es.GetUniformLocation(p.name, "pointSize");
     }
-    es.UseProgram(program_);
-    es.Uniform1i(es.GetUniformLocation(program_, "image"), 0);
-    texturedLocation_ = es.GetUniformLocation(program_, "textured");
-    pointSizeLocation_ = es.GetUniformLocation(program_, "pointSize");
-    es.Uniform1i(texturedLocation_, 0);
+    real_ = RealState{};
+    es.UseProgram(programs_[0].name);
     es.ActiveTexture(kTexture0);
 
     es.GenVertexArrays(1, &vertexArray_);
@@ -96,9 +126,7 @@ bool BatchRenderer::create(const EsFunctions& es, std::string& error) {
     es.VertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride,
                            reinterpret_cast<const void*>(offsetof(LayerVertex, texCoord)));
     for (GLuint i = 0; i < 3; ++i) es.EnableVertexAttribArray(i);
-    // GL 1.x and ES share their initial state, except that GL dithers and
-    // so does ES: nothing to set.
-    real_ = RealState{};
+    // GL 1.x and ES share their initial state: nothing else to set.
     vertices_.reserve(1 << 16);
     return true;
 }
@@ -173,17 +201,18 @@ void BatchRenderer::apply(const DrawState& s) {
         es.FrontFace(s.frontFace);
         real_.frontFace = s.frontFace;
     }
-    if (real_.textured != s.textured) {
-        es.Uniform1i(texturedLocation_, s.textured ? 1 : 0);
-        real_.textured = s.textured;
+    const int program = s.textured ? (s.projective ? 2 : 1) : 0;
+    if (real_.program != program) {
+        es.UseProgram(programs_[program].name);
+        real_.program = program;
     }
     if (s.textured) bindTexture(s.texture);
     if (real_.viewport != s.viewport) {
         es.Viewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
         real_.viewport = s.viewport;
     }
-    if (s.mode == GL_POINTS && real_.pointSize != s.pointSize) {
-        es.Uniform1f(pointSizeLocation_, s.pointSize);
-        real_.pointSize = s.pointSize;
+    if (s.mode == GL_POINTS && real_.pointSize[program] != s.pointSize) {
+        es.Uniform1f(programs_[program].pointSizeLocation, s.pointSize);
+        real_.pointSize[program] = s.pointSize;
     }
 }

@@ -19,6 +19,7 @@ struct DrawState {
     bool depthTest = false;
     GLenum depthFunc = GL_LESS;
     bool textured = false;
+    bool projective = false;  // the texture matrix may change q
     GLuint texture = 0;
     bool cullFace = false;  // triangles of polygons only
     GLenum cullFaceMode = GL_BACK;
@@ -59,24 +60,27 @@ class BatchRenderer {
         GLenum blendDestination = GL_ZERO;
         bool depthTest = false;
         GLenum depthFunc = GL_LESS;
-        bool textured = false;
+        int program = 0;
         GLuint texture = 0;
         bool cullFace = false;
         GLenum cullFaceMode = GL_BACK;
         GLenum frontFace = GL_CCW;
         std::array<int, 4> viewport{-1, -1, -1, -1};
-        float pointSize = -1;
+        std::array<float, 3> pointSize{-1, -1, -1};  // per program
         Color4 clearColor{0, 0, 0, 0};
         float clearDepth = 1;
     };
     void apply(const DrawState& state);
 
     const EsFunctions* es_ = nullptr;
-    GLuint program_ = 0;
+    struct Program {
+        GLuint name = 0;
+        GLint pointSizeLocation = -1;
+    };
+    // Colour only, modulate, projective modulate.
+    std::array<Program, 3> programs_;
     GLuint vertexArray_ = 0;
     GLuint buffer_ = 0;
-    GLint texturedLocation_ = -1;
-    GLint pointSizeLocation_ = -1;
     std::vector<LayerVertex> vertices_;
     std::vector<DrawCommand> commands_;
     RealState real_;

@@ -100,7 +100,11 @@ DrawState LayerContext::drawState() const {
     d.depthTest = state.depthTest;
     if (d.depthTest) d.depthFunc = state.depthFunc;
     d.textured = state.texture2d;
-    if (d.textured) d.texture = state.boundTexture;
+    if (d.textured) {
+        d.texture = state.boundTexture;
+        const Mat4& t = texture.entries.back();
+        d.projective = t[3] != 0 || t[7] != 0 || t[11] != 0 || t[15] != 1;
+    }
     d.cullFace = state.cullFace;
     if (d.cullFace) {
         d.cullFaceMode = state.cullFaceMode;
