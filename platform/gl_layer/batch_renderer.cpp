@@ -60,6 +60,7 @@ constexpr GLenum kLinkStatus = 0x8B82;
 constexpr GLenum kVertexShaderType = 0x8B31;
 constexpr GLenum kFragmentShaderType = 0x8B30;
 constexpr GLenum kArrayBuffer = 0x8892;
+constexpr GLenum kElementArrayBuffer = 0x8893;
 constexpr GLenum kStreamDraw = 0x88E0;
 constexpr GLenum kTexture0 = 0x84C0;
 
@@ -114,46 +115,79 @@ bool BatchRenderer::create(const EsFunctions& es, std::string& error) {
     es.UseProgram(programs_[0].name);
     es.ActiveTexture(kTexture0);
 
-    es.GenVertexArrays(1, &vertexArray_);
-    es.BindVertexArray(vertexArray_);
-    es.GenBuffers(1, &buffer_);
-    es.BindBuffer(kArrayBuffer, buffer_);
     constexpr GLsizei stride = sizeof(LayerVertex);
-    es.VertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride,
-                           reinterpret_cast<const void*>(offsetof(LayerVertex, position)));
-    es.VertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride,
-                           reinterpret_cast<const void*>(offsetof(LayerVertex, color)));
-    es.VertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride,
-                           reinterpret_cast<const void*>(offsetof(LayerVertex, texCoord)));
-    for (GLuint i = 0; i < 3; ++i) es.EnableVertexAttribArray(i);
+    for (Stream& stream : streams_) {
+        es.GenVertexArrays(1, &stream.vertexArray);
+        es.BindVertexArray(stream.vertexArray);
+        es.GenBuffers(1, &stream.vertexBuffer);
+        es.GenBuffers(1, &stream.indexBuffer);
+        es.BindBuffer(kArrayBuffer, stream.vertexBuffer);
+        es.BindBuffer(kElementArrayBuffer, stream.indexBuffer);
+        es.VertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride,
+                               reinterpret_cast<const void*>(offsetof(LayerVertex, position)));
+        es.VertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride,
+                               reinterpret_cast<const void*>(offsetof(LayerVertex, color)));
+        es.VertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride,
+                               reinterpret_cast<const void*>(offsetof(LayerVertex, texCoord)));
+        for (GLuint i = 0; i < 3; ++i) es.EnableVertexAttribArray(i);
+    }
     // GL 1.x and ES share their initial state: nothing else to set.
-    vertices_.reserve(1 << 16);
+    vertices_.resize(1 << 16);
+    indices_.resize(1 << 17);
     return true;
 }
 
-LayerVertex* BatchRenderer::append(const DrawState& state, int count) {
-    const int first = static_cast<int>(vertices_.size());
+BatchRenderer::Slots BatchRenderer::append(const DrawState& state, int vertexCount,
+                                           int indexCount) {
     if (!commands_.empty() && commands_.back().state == state) {
-        commands_.back().count += count;
+        commands_.back().indexCount += indexCount;
     } else {
-        commands_.push_back({state, first, count});
+        commands_.push_back({state, indexTotal_, indexCount});
     }
-    vertices_.resize(vertices_.size() + count);
-    return vertices_.data() + first;
+    if (vertexTotal_ + vertexCount > vertices_.size()) vertices_.resize(2 * (vertexTotal_ + vertexCount));
+    if (indexTotal_ + indexCount > indices_.size()) indices_.resize(2 * (indexTotal_ + indexCount));
+    const Slots slots{vertices_.data() + vertexTotal_, indices_.data() + indexTotal_,
+                      static_cast<std::uint32_t>(vertexTotal_)};
+    vertexTotal_ += vertexCount;
+    indexTotal_ += indexCount;
+    return slots;
 }
+
+namespace {
+// Writes `bytes` into `buffer`, growing its store (to twice the need) only
+// when it is too small, so that frames reuse one allocation.
+void upload(const EsFunctions& es, GLenum target, GLuint buffer, size_t& capacity,
+            const void* data, size_t bytes) {
+    es.BindBuffer(target, buffer);
+    if (bytes > capacity) {
+        capacity = 2 * bytes;
+        es.BufferData(target, static_cast<GLsizeiptr>(capacity), nullptr, kStreamDraw);
+    }
+    es.BufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), data);
+}
+}  // namespace
 
 void BatchRenderer::flush() {
     if (commands_.empty()) return;
     const EsFunctions& es = *es_;
-    es.BufferData(kArrayBuffer, static_cast<GLsizeiptr>(vertices_.size() * sizeof(LayerVertex)),
-                  vertices_.data(), kStreamDraw);
+    // Each flush writes the next of a few buffers, so that it does not wait
+    // for the draws of the one before.
+    Stream& stream = streams_[nextStream_];
+    nextStream_ = (nextStream_ + 1) % streams_.size();
+    es.BindVertexArray(stream.vertexArray);
+    upload(es, kArrayBuffer, stream.vertexBuffer, stream.vertexCapacity, vertices_.data(),
+           vertexTotal_ * sizeof(LayerVertex));
+    upload(es, kElementArrayBuffer, stream.indexBuffer, stream.indexCapacity, indices_.data(),
+           indexTotal_ * sizeof(std::uint32_t));
     for (const DrawCommand& command : commands_) {
         apply(command.state);
-        es.DrawArrays(command.state.mode, command.first, command.count);
+        es.DrawElements(command.state.mode, command.indexCount, GL_UNSIGNED_INT,
+                        reinterpret_cast<const void*>(command.firstIndex * sizeof(std::uint32_t)));
         ++draws_;
     }
     commands_.clear();
-    vertices_.clear();
+    vertexTotal_ = 0;
+    indexTotal_ = 0;
 }
 
 void BatchRenderer::bindTexture(GLuint texture) {

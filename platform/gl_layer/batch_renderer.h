@@ -4,6 +4,7 @@
 // draw; on flush uploads the array once and replays the draws on the real
 // GL, setting only the state that differs from what is already set.
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,14 @@ class BatchRenderer {
     // context; false with the reason in `error`.
     bool create(const EsFunctions& es, std::string& error);
 
-    // Room for `count` vertices drawn with `state`, after those already held.
-    LayerVertex* append(const DrawState& state, int count);
+    // Room for `vertexCount` vertices and `indexCount` indices drawn with
+    // `state`, after those already held; indices count from `base`.
+    struct Slots {
+        LayerVertex* vertices;
+        std::uint32_t* indices;
+        std::uint32_t base;
+    };
+    Slots append(const DrawState& state, int vertexCount, int indexCount);
     // Uploads and draws everything held, then forgets it.
     void flush();
 
@@ -50,8 +57,16 @@ class BatchRenderer {
   private:
     struct DrawCommand {
         DrawState state;
-        int first;
-        int count;
+        size_t firstIndex;
+        int indexCount;
+    };
+    // A vertex array with its own vertex and index buffers.
+    struct Stream {
+        GLuint vertexArray = 0;
+        GLuint vertexBuffer = 0;
+        GLuint indexBuffer = 0;
+        size_t vertexCapacity = 0;
+        size_t indexCapacity = 0;
     };
     // The real GL state as last set, to skip what is already so.
     struct RealState {
@@ -79,9 +94,13 @@ class BatchRenderer {
     };
     // Colour only, modulate, projective modulate.
     std::array<Program, 3> programs_;
-    GLuint vertexArray_ = 0;
-    GLuint buffer_ = 0;
+    std::array<Stream, 3> streams_;
+    size_t nextStream_ = 0;
+    // Storage only grows; the totals say how much of it the frame holds.
     std::vector<LayerVertex> vertices_;
+    std::vector<std::uint32_t> indices_;
+    size_t vertexTotal_ = 0;
+    size_t indexTotal_ = 0;
     std::vector<DrawCommand> commands_;
     RealState real_;
     long draws_ = 0;

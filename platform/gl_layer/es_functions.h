@@ -17,6 +17,7 @@
     X(void, BindVertexArray, (GLuint array))                                                      \
     X(void, BlendFunc, (GLenum sfactor, GLenum dfactor))                                          \
     X(void, BufferData, (GLenum target, GLsizeiptr size, const void* data, GLenum usage))         \
+    X(void, BufferSubData, (GLenum target, GLintptr offset, GLsizeiptr size, const void* data))   \
     X(void, Clear, (GLbitfield mask))                                                             \
     X(void, ClearColor, (GLfloat r, GLfloat g, GLfloat b, GLfloat a))                             \
     X(void, ClearDepthf, (GLfloat depth))                                                         \
@@ -26,7 +27,7 @@
     X(void, CullFace, (GLenum mode))                                                              \
     X(void, DepthFunc, (GLenum func))                                                             \
     X(void, Disable, (GLenum cap))                                                                \
-    X(void, DrawArrays, (GLenum mode, GLint first, GLsizei count))                                \
+    X(void, DrawElements, (GLenum mode, GLsizei count, GLenum type, const void* indices))         \
     X(void, Enable, (GLenum cap))                                                                 \
     X(void, EnableVertexAttribArray, (GLuint index))                                              \
     X(void, Finish, (void))                                                                       \

@@ -14,6 +14,10 @@ struct LightSource {
     Color4 diffuse{0, 0, 0, 1};   // light 0: white
     Color4 specular{0, 0, 0, 1};  // light 0: white
     Color4 eyePosition{0, 0, 1, 0};  // as given, times the modelview at that time
+    // For a directional light: the unit direction towards it and the unit
+    // half vector with the viewer at infinity, formed when it is placed.
+    std::array<float, 3> direction{0, 0, 1};
+    std::array<float, 3> halfVector{0, 0, 1};
 };
 
 struct Material {

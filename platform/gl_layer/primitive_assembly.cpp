@@ -66,7 +66,9 @@ void PrimitiveAssembler::add(const LayerVertex& vertex, BatchRenderer& renderer)
     vertices_[pending_++] = vertex;
     switch (mode_) {
         case GL_POINTS: {
-            *renderer.append(state_, 1) = vertex;
+            const BatchRenderer::Slots out = renderer.append(state_, 1, 1);
+            out.vertices[0] = vertex;
+            out.indices[0] = out.base;
             pending_ = 0;
             break;
         }
@@ -79,23 +81,18 @@ void PrimitiveAssembler::add(const LayerVertex& vertex, BatchRenderer& renderer)
             break;
         case GL_TRIANGLES:
             if (pending_ == 3) {
-                LayerVertex* out = renderer.append(state_, 3);
+                const BatchRenderer::Slots out = renderer.append(state_, 3, 3);
                 for (int i = 0; i < 3; ++i) {
-                    out[i] = vertices_[i];
-                    if (flat_) copyColor(out[i], vertices_[2]);
+                    out.vertices[i] = vertices_[i];
+                    if (flat_) copyColor(out.vertices[i], vertices_[2]);
+                    out.indices[i] = out.base + i;
                 }
                 pending_ = 0;
             }
             break;
         case GL_QUADS:
             if (pending_ == 4) {
-                LayerVertex* out = renderer.append(state_, 6);
-                constexpr int order[6] = {0, 1, 2, 0, 2, 3};
-                for (int i = 0; i < 6; ++i) {
-                    out[i] = vertices_[order[i]];
-                    // A flat quad takes the colour of its last vertex.
-                    if (flat_) copyColor(out[i], vertices_[3]);
-                }
+                emitQuad(vertices_, renderer);
                 pending_ = 0;
             }
             break;
@@ -109,9 +106,11 @@ void PrimitiveAssembler::emitLine(BatchRenderer& renderer) {
     LayerVertex a = vertices_[0];
     LayerVertex b = vertices_[1];
     if (lineWidth_ == 1) {
-        LayerVertex* out = renderer.append(state_, 2);
-        out[0] = a;
-        out[1] = b;
+        const BatchRenderer::Slots out = renderer.append(state_, 2, 2);
+        out.vertices[0] = a;
+        out.vertices[1] = b;
+        out.indices[0] = out.base;
+        out.indices[1] = out.base + 1;
         return;
     }
     if (!clipToNear(a, b)) return;
@@ -131,7 +130,16 @@ void PrimitiveAssembler::emitLine(BatchRenderer& renderer) {
     corners[1].position[axis] -= ndcHalf * b.position[3];
     corners[2].position[axis] += ndcHalf * b.position[3];
     corners[3].position[axis] += ndcHalf * a.position[3];
-    LayerVertex* out = renderer.append(state_, 6);
-    constexpr int order[6] = {0, 1, 2, 0, 2, 3};
-    for (int i = 0; i < 6; ++i) out[i] = corners[order[i]];
+    emitQuad(corners, renderer);
+}
+
+void PrimitiveAssembler::emitQuad(LayerVertex (&corners)[4], BatchRenderer& renderer) {
+    // A flat quad takes the colour of its last vertex.
+    if (flat_) {
+        for (int i = 0; i < 3; ++i) copyColor(corners[i], corners[3]);
+    }
+    const BatchRenderer::Slots out = renderer.append(state_, 4, 6);
+    std::copy(corners, corners + 4, out.vertices);
+    constexpr std::uint32_t order[6] = {0, 1, 2, 0, 2, 3};
+    for (int i = 0; i < 6; ++i) out.indices[i] = out.base + order[i];
 }

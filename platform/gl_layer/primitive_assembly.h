@@ -18,6 +18,7 @@ class PrimitiveAssembler {
 
   private:
     void emitLine(BatchRenderer& renderer);
+    void emitQuad(LayerVertex (&corners)[4], BatchRenderer& renderer);
 
     bool active_ = false;
     GLenum mode_ = GL_POINTS;

@@ -42,31 +42,33 @@ Color4 lightVertex(const FixedState& state, const VertexTransforms& transforms, 
     const Material& m = state.front;
     float c[3];
     for (int i = 0; i < 3; ++i) c[i] = m.emission[i] + m.ambient[i] * state.lightModelAmbient[i];
+    const bool materialShines = m.specular[0] != 0 || m.specular[1] != 0 || m.specular[2] != 0;
     for (const LightSource& light : state.lights) {
         if (!light.enabled) continue;
         float toLight[3];
+        float half[3];
         const Color4& p = light.eyePosition;
         if (p[3] == 0.0f) {
-            toLight[0] = p[0];
-            toLight[1] = p[1];
-            toLight[2] = p[2];
+            std::copy(light.direction.begin(), light.direction.end(), toLight);
+            std::copy(light.halfVector.begin(), light.halfVector.end(), half);
         } else {
             // A positional light (no attenuation or spot: the constants stay 1).
             const float ew = eye[3] != 0.0f ? eye[3] : 1.0f;
             for (int i = 0; i < 3; ++i) toLight[i] = p[i] / p[3] - eye[i] / ew;
-        }
-        normalize3(toLight);
-        const float diffuse = std::max(0.0f, n[0] * toLight[0] + n[1] * toLight[1] + n[2] * toLight[2]);
-        float specular = 0.0f;
-        if (diffuse > 0.0f) {
-            float half[3] = {toLight[0], toLight[1], toLight[2] + 1.0f};
+            normalize3(toLight);
+            half[0] = toLight[0];
+            half[1] = toLight[1];
+            half[2] = toLight[2] + 1.0f;
             normalize3(half);
-            const float nh = std::max(0.0f, n[0] * half[0] + n[1] * half[1] + n[2] * half[2]);
-            specular = std::pow(nh, m.shininess);
         }
-        for (int i = 0; i < 3; ++i) {
-            c[i] += m.ambient[i] * light.ambient[i] + diffuse * m.diffuse[i] * light.diffuse[i] +
-                    specular * m.specular[i] * light.specular[i];
+        const float diffuse =
+            std::max(0.0f, n[0] * toLight[0] + n[1] * toLight[1] + n[2] * toLight[2]);
+        for (int i = 0; i < 3; ++i)
+            c[i] += m.ambient[i] * light.ambient[i] + diffuse * m.diffuse[i] * light.diffuse[i];
+        if (materialShines && diffuse > 0.0f) {
+            const float nh = std::max(0.0f, n[0] * half[0] + n[1] * half[1] + n[2] * half[2]);
+            const float specular = std::pow(nh, m.shininess);
+            for (int i = 0; i < 3; ++i) c[i] += specular * m.specular[i] * light.specular[i];
         }
     }
     return {clamp01(c[0]), clamp01(c[1]), clamp01(c[2]), clamp01(m.diffuse[3])};
@@ -78,7 +80,11 @@ LayerVertex processVertex(const FixedState& state, const VertexTransforms& trans
     const Vec4 clip = transform(transforms.modelviewProjection, x, y, z, w);
     std::copy(clip.begin(), clip.end(), v.position);
     if (state.lighting) {
-        const Vec4 eye = transform(transforms.modelview, x, y, z, w);
+        // Only positional lights need the eye-space position.
+        const bool positional = std::any_of(
+            state.lights.begin(), state.lights.end(),
+            [](const LightSource& light) { return light.enabled && light.eyePosition[3] != 0.0f; });
+        const Vec4 eye = positional ? transform(transforms.modelview, x, y, z, w) : Vec4{0, 0, 0, 1};
         const Color4 lit = lightVertex(state, transforms, eye, state.normal);
         std::copy(lit.begin(), lit.end(), v.color);
     } else {
