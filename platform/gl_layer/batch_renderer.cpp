@@ -144,7 +144,8 @@ BatchRenderer::Slots BatchRenderer::append(const DrawState& state, int vertexCou
     } else {
         commands_.push_back({state, indexTotal_, indexCount});
     }
-    if (vertexTotal_ + vertexCount > vertices_.size()) vertices_.resize(2 * (vertexTotal_ + vertexCount));
+    if (vertexTotal_ + vertexCount > vertices_.size())
+        vertices_.resize(2 * (vertexTotal_ + vertexCount));
     if (indexTotal_ + indexCount > indices_.size()) indices_.resize(2 * (indexTotal_ + indexCount));
     const Slots slots{vertices_.data() + vertexTotal_, indices_.data() + indexTotal_,
                       static_cast<std::uint32_t>(vertexTotal_)};
@@ -156,8 +157,8 @@ BatchRenderer::Slots BatchRenderer::append(const DrawState& state, int vertexCou
 namespace {
 // Writes `bytes` into `buffer`, growing its store (to twice the need) only
 // when it is too small, so that frames reuse one allocation.
-void upload(const EsFunctions& es, GLenum target, GLuint buffer, size_t& capacity,
-            const void* data, size_t bytes) {
+void upload(const EsFunctions& es, GLenum target, GLuint buffer, size_t& capacity, const void* data,
+            size_t bytes) {
     es.BindBuffer(target, buffer);
     if (bytes > capacity) {
         capacity = 2 * bytes;

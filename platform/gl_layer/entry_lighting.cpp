@@ -35,7 +35,8 @@ void GLAPIENTRY glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
             break;
         case GL_POSITION: {
             // Stored in eye space, through the modelview matrix of this moment.
-            const Vec4 eye = transform(l.modelview.top(), params[0], params[1], params[2], params[3]);
+            const Vec4 eye =
+                transform(l.modelview.top(), params[0], params[1], params[2], params[3]);
             source.eyePosition = {eye[0], eye[1], eye[2], eye[3]};
             placeLight(source);
             break;

@@ -9,7 +9,8 @@ constexpr size_t kAttribStackDepth = 16;
 
 // The flag behind a capability; null for one the layer does not know.
 bool* capability(FixedState& s, GLenum cap) {
-    if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + kLightCount) return &s.lights[cap - GL_LIGHT0].enabled;
+    if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + kLightCount)
+        return &s.lights[cap - GL_LIGHT0].enabled;
     switch (cap) {
         case GL_BLEND:
             return &s.blend;

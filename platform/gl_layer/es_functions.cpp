@@ -19,12 +19,11 @@ bool loadEsFunctions(EsFunctions& table, std::string&) {
 #include <SDL.h>
 
 bool loadEsFunctions(EsFunctions& table, std::string& missing) {
-#define GL_LAYER_ES_LOAD(ret, name, params)                                           \
-    table.name = reinterpret_cast<ret(GLAPIENTRY*) params>(                           \
-        SDL_GL_GetProcAddress("gl" #name));                                           \
-    if (table.name == nullptr) {                                                      \
-        missing = "gl" #name;                                                         \
-        return false;                                                                 \
+#define GL_LAYER_ES_LOAD(ret, name, params)                                                    \
+    table.name = reinterpret_cast<ret(GLAPIENTRY*) params>(SDL_GL_GetProcAddress("gl" #name)); \
+    if (table.name == nullptr) {                                                               \
+        missing = "gl" #name;                                                                  \
+        return false;                                                                          \
     }
     GL_LAYER_ES_FUNCTIONS(GL_LAYER_ES_LOAD)
 #undef GL_LAYER_ES_LOAD

@@ -11,8 +11,8 @@ using Color4 = std::array<float, 4>;
 struct LightSource {
     bool enabled = false;
     Color4 ambient{0, 0, 0, 1};
-    Color4 diffuse{0, 0, 0, 1};   // light 0: white
-    Color4 specular{0, 0, 0, 1};  // light 0: white
+    Color4 diffuse{0, 0, 0, 1};      // light 0: white
+    Color4 specular{0, 0, 0, 1};     // light 0: white
     Color4 eyePosition{0, 0, 1, 0};  // as given, times the modelview at that time
     // For a directional light: the unit direction towards it and the unit
     // half vector with the viewer at infinity, formed when it is placed.

@@ -37,11 +37,13 @@ std::unique_ptr<LayerContext> startLayer() {
     auto context = std::make_unique<LayerContext>();
     std::string error;
     if (!loadEsFunctions(context->es, error)) failToStart(error + " is missing");
-    if (loadsLayerNames(context->es)) failToStart("the GL loader returned the layer's own functions");
+    if (loadsLayerNames(context->es))
+        failToStart("the GL loader returned the layer's own functions");
     if (!context->renderer.create(context->es, error)) failToStart(error);
     context->vendor = realString(context->es, GL_VENDOR);
     context->rendererName = realString(context->es, GL_RENDERER);
-    context->version = "1.4 (fixed-function layer over " + realString(context->es, GL_VERSION) + ")";
+    context->version =
+        "1.4 (fixed-function layer over " + realString(context->es, GL_VERSION) + ")";
     // GL's initial viewport is the drawable's size, which the real GL knows.
     GLint viewport[4] = {0, 0, 0, 0};
     context->es.GetIntegerv(GL_VIEWPORT, viewport);

@@ -53,10 +53,22 @@ Mat4 rotationMatrix(float degrees, float x, float y, float z) {
     const float c = std::cos(radians);
     const float s = std::sin(radians);
     const float k = 1.0f - c;
-    return {x * x * k + c,     y * x * k + z * s, x * z * k - y * s, 0,
-            x * y * k - z * s, y * y * k + c,     y * z * k + x * s, 0,
-            x * z * k + y * s, y * z * k - x * s, z * z * k + c,     0,
-            0,                 0,                 0,                 1};
+    return {x * x * k + c,
+            y * x * k + z * s,
+            x * z * k - y * s,
+            0,
+            x * y * k - z * s,
+            y * y * k + c,
+            y * z * k + x * s,
+            0,
+            x * z * k + y * s,
+            y * z * k - x * s,
+            z * z * k + c,
+            0,
+            0,
+            0,
+            0,
+            1};
 }
 
 std::array<float, 9> normalMatrix(const Mat4& m) {
@@ -64,9 +76,12 @@ std::array<float, 9> normalMatrix(const Mat4& m) {
     const float a00 = m[0], a01 = m[4], a02 = m[8];
     const float a10 = m[1], a11 = m[5], a12 = m[9];
     const float a20 = m[2], a21 = m[6], a22 = m[10];
-    const float c00 = a11 * a22 - a12 * a21, c01 = a12 * a20 - a10 * a22, c02 = a10 * a21 - a11 * a20;
-    const float c10 = a02 * a21 - a01 * a22, c11 = a00 * a22 - a02 * a20, c12 = a01 * a20 - a00 * a21;
-    const float c20 = a01 * a12 - a02 * a11, c21 = a02 * a10 - a00 * a12, c22 = a00 * a11 - a01 * a10;
+    const float c00 = a11 * a22 - a12 * a21, c01 = a12 * a20 - a10 * a22,
+                c02 = a10 * a21 - a11 * a20;
+    const float c10 = a02 * a21 - a01 * a22, c11 = a00 * a22 - a02 * a20,
+                c12 = a01 * a20 - a00 * a21;
+    const float c20 = a01 * a12 - a02 * a11, c21 = a02 * a10 - a00 * a12,
+                c22 = a00 * a11 - a01 * a10;
     const float det = a00 * c00 + a01 * c01 + a02 * c02;
     if (det == 0.0f) return {};
     const float inv = 1.0f / det;

@@ -116,8 +116,10 @@ void PrimitiveAssembler::emitLine(BatchRenderer& renderer) {
     if (!clipToNear(a, b)) return;
     // Window-space direction decides the major axis.
     const auto& vp = state_.viewport;
-    const float ax = a.position[0] / a.position[3] * vp[2], ay = a.position[1] / a.position[3] * vp[3];
-    const float bx = b.position[0] / b.position[3] * vp[2], by = b.position[1] / b.position[3] * vp[3];
+    const float ax = a.position[0] / a.position[3] * vp[2],
+                ay = a.position[1] / a.position[3] * vp[3];
+    const float bx = b.position[0] / b.position[3] * vp[2],
+                by = b.position[1] / b.position[3] * vp[3];
     const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
     if (ax == bx && ay == by) return;
     // Half the width in normalised device units along the minor axis,

@@ -84,7 +84,8 @@ LayerVertex processVertex(const FixedState& state, const VertexTransforms& trans
         const bool positional = std::any_of(
             state.lights.begin(), state.lights.end(),
             [](const LightSource& light) { return light.enabled && light.eyePosition[3] != 0.0f; });
-        const Vec4 eye = positional ? transform(transforms.modelview, x, y, z, w) : Vec4{0, 0, 0, 1};
+        const Vec4 eye =
+            positional ? transform(transforms.modelview, x, y, z, w) : Vec4{0, 0, 0, 1};
         const Color4 lit = lightVertex(state, transforms, eye, state.normal);
         std::copy(lit.begin(), lit.end(), v.color);
     } else {

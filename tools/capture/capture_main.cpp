@@ -1,5 +1,7 @@
 // brontavik-capture: renders the show offline and deterministically,
 // headless, with the demo clock advanced by exactly 1/fps per frame.
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -7,8 +9,6 @@
 #include <numeric>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "platform/gl_library.h"
 #include "runtime/demo_driver.h"

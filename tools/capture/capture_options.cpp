@@ -35,9 +35,9 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
         auto value = [&]() { return argv[++i]; };
         if (arg == "--bench") {
             bench = true;
-        } else if (!hasValue && (arg == "--at" || arg == "--png" || arg == "--fps" ||
-                                 arg == "--frames" || arg == "--video" || arg == "--size" ||
-                                 arg == "--gl")) {
+        } else if (!hasValue &&
+                   (arg == "--at" || arg == "--png" || arg == "--fps" || arg == "--frames" ||
+                    arg == "--video" || arg == "--size" || arg == "--gl")) {
             error = arg + " needs a value";
             return false;
         } else if (arg == "--at") {

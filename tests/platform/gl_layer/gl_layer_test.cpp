@@ -1,5 +1,7 @@
 // GL 1.x semantics the scene relies on, drawn through the layer on an ES
 // 3.0 context and read back.
+#include "platform/gl_layer/gl_layer.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -9,7 +11,6 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gl_layer/gl_layer.h"
 #include "tests/support/gl_test_context.h"
 
 namespace {
