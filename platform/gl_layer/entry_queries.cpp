@@ -1,5 +1,7 @@
 // GL strings, state queries, reading pixels back and display-list names.
 #include <algorithm>
+#include <cstddef>
+#include <utility>
 
 #include "platform/gl_layer/layer_context.h"
 
@@ -78,7 +80,13 @@ void GLAPIENTRY glGetIntegerv(GLenum pname, GLint* params) {
     switch (pname) {
         case GL_PACK_ALIGNMENT:
         case GL_UNPACK_ALIGNMENT:
+        case GL_PACK_ROW_LENGTH:
             l.es.GetIntegerv(pname, params);  // client state, kept by the real GL
+            break;
+        case GL_MAX_TEXTURE_SIZE:
+        case GL_MAX_VIEWPORT_DIMS:
+        case GL_MAX_RENDERBUFFER_SIZE:
+            l.es.GetIntegerv(pname, params);  // limits of the real GL
             break;
         case GL_VIEWPORT:
             std::copy(s.viewport.begin(), s.viewport.end(), params);
@@ -111,11 +119,37 @@ void GLAPIENTRY glReadBuffer(GLenum mode) {
     layer().es.ReadBuffer(mode);
 }
 
+void GLAPIENTRY glDrawBuffer(GLenum buffer) {
+    // OpenGL ES names the draw buffers as a list; one buffer is a list of one.
+    LayerContext& l = layer();
+    l.renderer.flush();
+    l.es.DrawBuffers(1, &buffer);
+}
+
+GLenum GLAPIENTRY glGetError(void) {
+    return layer().es.GetError();
+}
+
 void GLAPIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
                              GLenum type, GLvoid* pixels) {
     LayerContext& l = layer();
     l.renderer.flush();
-    l.es.ReadPixels(x, y, width, height, format, type, pixels);
+    if (format != GL_BGRA || type != GL_UNSIGNED_BYTE) {
+        l.es.ReadPixels(x, y, width, height, format, type, pixels);
+        return;
+    }
+    // OpenGL ES reads RGBA bytes for certain; blue and red swap places after.
+    l.es.ReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    GLint rowLength = 0, alignment = 4;
+    l.es.GetIntegerv(GL_PACK_ROW_LENGTH, &rowLength);
+    l.es.GetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+    const size_t row = static_cast<size_t>(rowLength > 0 ? rowLength : width) * 4;
+    const size_t stride = (row + alignment - 1) / alignment * alignment;
+    auto* bytes = static_cast<GLubyte*>(pixels);
+    for (GLsizei y0 = 0; y0 < height; ++y0) {
+        GLubyte* p = bytes + y0 * stride;
+        for (GLsizei x0 = 0; x0 < width; ++x0, p += 4) std::swap(p[0], p[2]);
+    }
 }
 
 GLuint GLAPIENTRY glGenLists(GLsizei range) {

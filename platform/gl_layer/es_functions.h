@@ -27,6 +27,7 @@
     X(void, CullFace, (GLenum mode))                                                               \
     X(void, DepthFunc, (GLenum func))                                                              \
     X(void, Disable, (GLenum cap))                                                                 \
+    X(void, DrawBuffers, (GLsizei n, const GLenum* bufs))                                          \
     X(void, DrawElements, (GLenum mode, GLsizei count, GLenum type, const void* indices))          \
     X(void, Enable, (GLenum cap))                                                                  \
     X(void, EnableVertexAttribArray, (GLuint index))                                               \
@@ -37,6 +38,7 @@
     X(void, GenTextures, (GLsizei n, GLuint * textures))                                           \
     X(void, GenVertexArrays, (GLsizei n, GLuint * arrays))                                         \
     X(void, GenerateMipmap, (GLenum target))                                                       \
+    X(GLenum, GetError, (void))                                                                    \
     X(void, GetIntegerv, (GLenum pname, GLint * data))                                             \
     X(void, GetProgramInfoLog, (GLuint program, GLsizei size, GLsizei * length, GLchar * log))     \
     X(void, GetProgramiv, (GLuint program, GLenum pname, GLint * params))                          \
