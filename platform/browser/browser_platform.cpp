@@ -9,6 +9,7 @@
 #include <deque>
 
 #include "platform/browser/page_hooks.h"
+#include "platform/gl_library.h"
 #include "platform/sound_system.h"
 
 namespace platform {
@@ -149,6 +150,7 @@ class BrowserPlatform final : public Platform {
         // WebGL presents when the animation frame returns. Key releases held
         // back so that a frame saw the key down go out now.
         if (dc == nullptr) return false;
+        finishGlFrame();
         while (!heldBack_.empty()) {
             queue_.push_back(heldBack_.front());
             heldBack_.pop_front();
