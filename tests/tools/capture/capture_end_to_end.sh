@@ -107,9 +107,18 @@ echo "interrupted after $frames frames: $(grep interrupted "$work/err")"
 ./brontavik-capture --fps 60 --size 160x120 --range 0:5 --video /nonexistent/x.mp4 2>"$work/err"
 [[ $? == 1 ]] || fail "ffmpeg failure exit code"
 grep -q "No such file or directory" "$work/err" || fail "ffmpeg's reason missing: $(cat "$work/err")"
-(cd "$work" && "$bin/brontavik-capture" --at 5 --png x.png 2>err)
+# The tool finds the show's data beside itself from any folder; a relative
+# output still means the folder it was started in.
+(cd "$work" && "$bin/brontavik-capture" --at 5 --size 160x120 --png here.png) &&
+    [[ -s "$work/here.png" ]] || fail "still from another folder"
+# A data folder beside the tool that lacks a picture is named as such.
+mkdir -p "$work/partial/textures"
+cp "$bin/brontavik-capture" "$work/partial/"
+cp "$bin"/textures/*.jpg "$work/partial/textures/"
+rm "$work/partial/textures/merry.jpg"
+(cd "$work" && "$work/partial/brontavik-capture" --at 5 --png x.png 2>err)
 [[ $? == 1 ]] || fail "missing input exit code"
-grep -q "cannot read textures/.*: No such file or directory" "$work/err" || fail "missing input"
+grep -q "cannot read textures/merry.jpg: No such file or directory" "$work/err" || fail "missing input"
 ./brontavik-capture --at 5 2>"$work/err"
 [[ $? -eq 2 ]] || fail "bad command line exit code"
 grep -q "usage:" "$work/err" || fail "usage text"
