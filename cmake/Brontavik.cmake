@@ -84,3 +84,11 @@ function(brontavik_subsystem name)
         target_link_libraries(${name} INTERFACE ${S_LIBS})
     endif()
 endfunction()
+
+# brontavik_use_gl_layer(TARGET): the executable draws through the
+# fixed-function GL layer (platform/gl_layer) on an OpenGL ES 3.0 context
+# instead of the system's GL 1.x; the scene libraries are the same.
+function(brontavik_use_gl_layer target)
+    set_target_properties(${target} PROPERTIES BRONTAVIK_GL layer)
+    target_link_libraries(${target} PRIVATE gl_layer)
+endfunction()

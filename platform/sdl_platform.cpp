@@ -7,6 +7,8 @@
 #include <cstring>
 #include <deque>
 
+#include "platform/gl_library.h"
+
 namespace platform {
 namespace {
 
@@ -169,6 +171,7 @@ class SdlPlatform final : public Platform {
 
     bool swapBuffers(DeviceContext dc) override {
         if (dc == nullptr) return false;
+        finishGlFrame();
         SDL_GL_SwapWindow(static_cast<SDL_Window*>(dc));
         return true;
     }
@@ -369,7 +372,14 @@ class SdlPlatform final : public Platform {
 }  // namespace
 
 void requestDemoGlAttributes() {
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    const GlLibrary gl = glLibrary();
+    if (gl.es) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, gl.major);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, gl.minor);
+    } else {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    }
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);

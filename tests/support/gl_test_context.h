@@ -1,5 +1,6 @@
 #pragma once
-// A hidden window with a current compatibility GL context, for tests that
+// A hidden window with a current GL context of the kind the linked GL
+// library asks for (compatibility, or ES 3.0 for the layer), for tests that
 // draw or read GL state headless (SDL's offscreen driver on Mesa).
 #include <cstdint>
 #include <vector>

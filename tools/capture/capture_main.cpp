@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gl_library.h"
 #include "runtime/demo_driver.h"
 #include "texturing/texture_slots.h"
 #include "tools/capture/capture_options.h"
@@ -69,12 +70,27 @@ int captureStill(const CaptureOptions& options) {
     return 0;
 }
 
+// brontavik-capture draws with the system's GL, its sibling
+// brontavik-capture-layer with the fixed-function layer; each runs the
+// other, with the same arguments, when asked for the other's GL.
+int runWithGl(char** argv, const std::string& gl) {
+    const char* name = gl == "layer" ? "brontavik-capture-layer" : "brontavik-capture";
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return fail("cannot find this program's own file");
+    const std::string sibling = (self.parent_path() / name).string();
+    argv[0] = const_cast<char*>(sibling.c_str());
+    execv(sibling.c_str(), argv);
+    return fail("cannot run " + sibling + ": " + std::strerror(errno));
+}
+
 int bench(const CaptureOptions& options) {
     ShowRenderer show;
     std::string error;
     if (!show.open(options.width, options.height, options.supersample, error)) return fail(error);
     const FrameRate rate{60, 1};
     const long frames = showFrameCount(rate);
+    const platform::GlCounts countsBefore = platform::glCounts();
     std::vector<double> ms;
     std::vector<std::uint8_t> frame(static_cast<size_t>(show.width()) * show.height() * 4);
     double readSeconds = 0.0;
@@ -97,6 +113,13 @@ int bench(const CaptureOptions& options) {
         ms.size(), total, mean, sorted[sorted.size() / 2],
         sorted[static_cast<size_t>(sorted.size() * 0.95)], sorted.back(),
         1000.0 * readSeconds / ms.size());
+    // Counted where the GL library counts (the layer).
+    const platform::GlCounts counts = platform::glCounts();
+    const double rendered = static_cast<double>(ms.size());
+    if (counts.begins >= 0)
+        std::printf("glBegin per frame %.1f\n", (counts.begins - countsBefore.begins) / rendered);
+    if (counts.draws >= 0)
+        std::printf("draws per frame %.1f\n", (counts.draws - countsBefore.draws) / rendered);
     return 0;
 }
 
@@ -250,6 +273,7 @@ int main(int argc, char** argv) {
         default:
             break;
     }
+    if (options.gl != platform::glLibrary().name) return runWithGl(argv, options.gl);
     if (!enterShowFolder(options.path, error)) return fail(error);
     if (!inputsReadable(options.mode == CaptureOptions::Mode::Video, error)) return fail(error);
     switch (options.mode) {

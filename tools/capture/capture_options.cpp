@@ -80,9 +80,9 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
             bench = true;
             continue;
         }
-        static const char* const kTakesValue[] = {"--at",    "--png",  "--fps",    "--frames",
-                                                  "--video", "--size", "--preset", "--supersample",
-                                                  "--jobs",  "--range"};
+        static const char* const kTakesValue[] = {"--at",    "--png",   "--fps",    "--frames",
+                                                  "--video", "--size",  "--preset", "--supersample",
+                                                  "--jobs",  "--range", "--gl"};
         bool known = false;
         for (const char* name : kTakesValue) known = known || arg == name;
         if (!known) {
@@ -133,6 +133,10 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
             if (!parseRange(value, options.first, options.last))
                 return bad(arg, value, "takes FIRST:LAST, frame numbers with FIRST <= LAST");
             haveRange = true;
+        } else if (arg == "--gl") {
+            if (value != "system" && value != "layer")
+                return bad(arg, value, "takes system or layer");
+            options.gl = value;
         }
     }
     if (!sizePreset.empty()) {

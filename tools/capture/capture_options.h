@@ -16,6 +16,7 @@ struct CaptureOptions {
     int jobs = 0;         // --jobs: render processes; 0 means one per core
     long first = 0;       // --range FIRST:LAST: frame numbers, both included; last -1 is the end
     long last = -1;
+    std::string gl = "system";  // --gl: "system" (GL 1.x) or "layer" (fixed-function layer)
 };
 
 // Parses the command line; on a bad one returns false with `error` set, an
@@ -36,4 +37,6 @@ inline constexpr const char* kCaptureUsage =
     "  --preset lossless        FFV1 + FLAC in Matroska (.mkv)\n"
     "  --supersample N          render N times larger and filter down (1 to 4)\n"
     "  --jobs N                 render in N processes (default: one per core)\n"
-    "  --range FIRST:LAST       only frames FIRST to LAST (numbered from 0)";
+    "  --range FIRST:LAST       only frames FIRST to LAST (numbered from 0)\n"
+    "  --gl system|layer        draw with the system's GL 1.x (default) or with the\n"
+    "                           fixed-function layer over OpenGL ES 3";

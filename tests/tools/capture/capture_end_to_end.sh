@@ -111,14 +111,17 @@ grep -q "No such file or directory" "$work/err" || fail "ffmpeg's reason missing
 # output still means the folder it was started in.
 (cd "$work" && "$bin/brontavik-capture" --at 5 --size 160x120 --png here.png) &&
     [[ -s "$work/here.png" ]] || fail "still from another folder"
-# A data folder beside the tool that lacks a picture is named as such.
-mkdir -p "$work/partial/textures"
-cp "$bin/brontavik-capture" "$work/partial/"
-cp "$bin"/textures/*.jpg "$work/partial/textures/"
-rm "$work/partial/textures/merry.jpg"
-(cd "$work" && "$work/partial/brontavik-capture" --at 5 --png x.png 2>err)
+# A copy of the tool beside an incomplete data folder: the missing picture is named.
+mkdir -p "$work/lonely/textures"
+cp "$bin/brontavik-capture" "$work/lonely/"
+cp "$bin/textures/clouds4.jpg" "$work/lonely/textures/"
+(cd "$work" && lonely/brontavik-capture --at 5 --png x.png 2>err)
 [[ $? == 1 ]] || fail "missing input exit code"
-grep -q "cannot read textures/merry.jpg: No such file or directory" "$work/err" || fail "missing input"
+grep -q "cannot read textures/.*: No such file or directory" "$work/err" || fail "missing input"
+rm -rf "$work/lonely/textures"
+(cd "$work" && lonely/brontavik-capture --at 5 --png x.png 2>err)
+[[ $? == 1 ]] || fail "missing data folder exit code"
+grep -q "the show's textures/ is neither in" "$work/err" || fail "missing data folder"
 ./brontavik-capture --at 5 2>"$work/err"
 [[ $? -eq 2 ]] || fail "bad command line exit code"
 grep -q "usage:" "$work/err" || fail "usage text"

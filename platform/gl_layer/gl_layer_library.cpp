@@ -1,0 +1,21 @@
+// The layer's side of the platform's GL seam: an OpenGL ES 3.0 context,
+// and the held-back draws handed over before a frame is shown.
+#include "platform/gl_layer/gl_layer.h"
+#include "platform/gl_library.h"
+
+namespace platform {
+
+GlLibrary glLibrary() {
+    return {"layer", true, 3, 0};
+}
+
+void finishGlFrame() {
+    glLayerFlush();
+}
+
+GlCounts glCounts() {
+    const GlLayerCounts counts = glLayerCounts();
+    return {counts.begins, counts.draws};
+}
+
+}  // namespace platform

@@ -1,0 +1,6 @@
+#pragma once
+#include "platform/gl_layer/matrix_math.h"
+
+// Multiplies the current stack's top matrix by m on the right, as
+// glMultMatrix does; used by the matrix entry points and GLU.
+void multiplyCurrentMatrix(const Mat4& m);
