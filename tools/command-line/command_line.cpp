@@ -9,12 +9,14 @@ std::optional<int> answerHelpOrVersion(int argc, char** argv, const ToolHelp& he
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--") == 0) break;
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::printf("Usage: %s %s\n%s\n\nOptions:\n%s", help.name, help.usage, help.summary,
-                        help.options);
+            std::printf("Usage: %s %s\n%s\n", help.name, help.usage, help.summary);
+            if (*help.details) std::printf("\n%s", help.details);
             std::printf(
+                "\nOptions:\n%s"
                 "  --help     print this help and exit\n"
-                "  --version  print the version and exit\n");
-            if (help.notes && *help.notes) std::printf("\n%s", help.notes);
+                "  --version  print the version and exit\n"
+                "\nExit status:\n%s",
+                help.options, help.exitStatus);
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {

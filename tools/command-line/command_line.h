@@ -12,13 +12,14 @@ namespace command_line {
 constexpr int kBadArguments = 2;
 
 // What --help prints, in the form help2man reads: "Usage: NAME USAGE", the
-// summary line, then the options and any closing notes as given.
+// summary line, the details, the options, then the exit statuses.
 struct ToolHelp {
-    const char* name;     // "jpeg-decode"
-    const char* usage;    // "[--no-fast] IN.jpg OUT.pnm"
-    const char* summary;  // one sentence
-    const char* options;  // lines "  --opt  text", without --help and --version
-    const char* notes;    // paragraphs after the options; may be empty
+    const char* name;        // "jpeg-decode"
+    const char* usage;       // "[--no-fast] IN.jpg OUT.pnm"
+    const char* summary;     // one sentence
+    const char* details;     // paragraphs of description; may be empty
+    const char* options;     // lines "  --opt  text", without --help and --version
+    const char* exitStatus;  // lines " N  meaning"
 };
 
 // When the arguments before a "--" hold --help or --version, prints the

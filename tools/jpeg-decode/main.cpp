@@ -14,13 +14,15 @@
 namespace {
 
 const command_line::ToolHelp kHelp = {
-    "jpeg-decode", "[--no-fast] IN.jpg OUT.pnm",
+    "jpeg-decode",
+    "[--no-fast] IN.jpg OUT.pnm",
     "Decode a JPEG file with Brontavik's own decoder into a PPM (colour) or PGM (grey) file.",
+    "",
     "  --no-fast  turn the decoder's fast path (pre-scaled inverse DCT, fast bit reader) off\n",
-    "Exit status:\n"
-    "0 when the picture was written; 1 when it could not be read, decoded or written (a decode\n"
-    "failure prints \"error CODE\" on standard output, CODE being the decoder's negative error\n"
-    "code); 2 for a command line it cannot use.\n"};
+    " 0  the picture was written\n"
+    " 1  it could not be read, decoded or written; a decode failure prints \"error CODE\" on\n"
+    "    standard output, CODE being the decoder's negative error code\n"
+    " 2  a command line it cannot use\n"};
 
 class StdioByteSource : public ByteSource {
   public:

@@ -11,13 +11,15 @@
 namespace {
 
 const command_line::ToolHelp kHelp = {
-    "make-music", "OUT.ogg",
-    "Synthesise Brontavik's soundtrack and write it as an Ogg Vorbis file.", "",
+    "make-music",
+    "OUT.ogg",
+    "Synthesise Brontavik's soundtrack and write it as an Ogg Vorbis file.",
     "The folder of OUT.ogg is created when missing. The file is written beside its target first\n"
-    "and renamed into place, so an interrupted run leaves no half file.\n"
-    "\n"
-    "Exit status:\n"
-    "0 when the file was written; 1 when it could not be; 2 for a command line it cannot use.\n"};
+    "and renamed into place, so an interrupted run leaves no half file.\n",
+    "",
+    " 0  the file was written\n"
+    " 1  it could not be written\n"
+    " 2  a command line it cannot use\n"};
 
 }  // namespace
 

@@ -13,14 +13,15 @@
 namespace {
 
 const command_line::ToolHelp kHelp = {
-    "make-textures", "OUTPUT_DIR [FONT_DIR]",
-    "Draw Brontavik's six texture pictures and write them as JPEG files into OUTPUT_DIR.", "",
+    "make-textures",
+    "OUTPUT_DIR [FONT_DIR]",
+    "Draw Brontavik's six texture pictures and write them as JPEG files into OUTPUT_DIR.",
     "FONT_DIR holds the DejaVu Sans and Serif fonts (regular and bold); it defaults to\n"
-    "/usr/share/fonts/truetype/dejavu/. OUTPUT_DIR is created when missing.\n"
-    "\n"
-    "Exit status:\n"
-    "0 when all six pictures were written; 1 when a font could not be read or a picture\n"
-    "could not be written; 2 for a command line it cannot use.\n"};
+    "/usr/share/fonts/truetype/dejavu/. OUTPUT_DIR is created when missing.\n",
+    "",
+    " 0  all six pictures were written\n"
+    " 1  a font could not be read or a picture could not be written\n"
+    " 2  a command line it cannot use\n"};
 
 void write(const std::filesystem::path& dir, const char* name, const Canvas& c,
            const JpegOptions& options) {

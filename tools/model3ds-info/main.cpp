@@ -19,15 +19,16 @@
 namespace {
 
 const command_line::ToolHelp kHelp = {
-    "model3ds-info", "FILE.3ds",
-    "Load a 3DS scene with Brontavik's own loader and print what it holds as JSON.", "",
+    "model3ds-info",
+    "FILE.3ds",
+    "Load a 3DS scene with Brontavik's own loader and print what it holds as JSON.",
     "The JSON lists materials, meshes, lights, cameras, the animation's frame count and the\n"
     "keyframe nodes. Names are printed as UTF-8: bytes that are not valid UTF-8 are read as\n"
-    "Latin-1.\n"
-    "\n"
-    "Exit status:\n"
-    "0 when the file was loaded; 1 when it was not, with a one-line reason on standard error;\n"
-    "2 for a command line it cannot use.\n"};
+    "Latin-1.\n",
+    "",
+    " 0  the file was loaded\n"
+    " 1  it was not, with a one-line reason on standard error\n"
+    " 2  a command line it cannot use\n"};
 
 // The loader only says false; look at the file to say why.
 std::string failureReason(const std::string& path) {

@@ -107,6 +107,10 @@ echo "interrupted after $frames frames: $(grep interrupted "$work/err")"
 ./brontavik-capture --fps 60 --size 160x120 --range 0:5 --video /nonexistent/x.mp4 2>"$work/err"
 [[ $? == 1 ]] || fail "ffmpeg failure exit code"
 grep -q "No such file or directory" "$work/err" || fail "ffmpeg's reason missing: $(cat "$work/err")"
+# The tool finds the show's data beside itself from any folder; a relative
+# output still means the folder it was started in.
+(cd "$work" && "$bin/brontavik-capture" --at 5 --size 160x120 --png here.png) &&
+    [[ -s "$work/here.png" ]] || fail "still from another folder"
 # A copy of the tool beside an incomplete data folder: the missing picture is named.
 mkdir -p "$work/lonely/textures"
 cp "$bin/brontavik-capture" "$work/lonely/"
