@@ -190,10 +190,9 @@ bool RenderWorkers::forward(long frame, int destination, FrameTimes& times, bool
             left -= static_cast<size_t>(n);
             continue;
         }
-        if (errno == EINTR) {
-            error.clear();
-            return false;
-        }
+        // A frame once begun is moved whole, so the encoder never sees a
+        // torn one; only the wait for the next frame gives way to Ctrl-C.
+        if (errno == EINTR) continue;
         // Nothing to read: the worker has gone; otherwise the encoder has.
         destinationFailed = n < 0 && errno == EPIPE;
         error = destinationFailed ? std::string() : workerFailure(frame);
