@@ -63,6 +63,7 @@ bool readAll(int fd, void* data, size_t bytes) {
 [[noreturn]] void runWorker(const WorkerPlan& plan, int index, int output) {
     // Ctrl-C is the main process's to handle; it ends the workers itself.
     signal(SIGINT, SIG_IGN);
+    signal(SIGTERM, SIG_DFL);
     setenv("LP_NUM_THREADS", std::to_string(rendererThreadsPerWorker(plan.jobs)).c_str(), 0);
     ShowRenderer show;
     std::string error;
