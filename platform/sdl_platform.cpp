@@ -123,7 +123,9 @@ class SdlPlatform final : public Platform {
     }
 
     bool makeCurrent(DeviceContext dc, GlContext context) override {
-        return SDL_GL_MakeCurrent(static_cast<SDL_Window*>(dc), context) == 0;
+        if (SDL_GL_MakeCurrent(static_cast<SDL_Window*>(dc), context) != 0) return false;
+        if (context != nullptr && dc == mainWindow_) requestVerticalSync();
+        return true;
     }
 
     bool deleteGlContext(GlContext context) override {
@@ -337,6 +339,20 @@ class SdlPlatform final : public Platform {
                 break;
             default:
                 break;
+        }
+    }
+
+    // Presents the demo window's frames in step with the display, so none
+    // tears: adaptive where the driver offers it (a late frame is shown at
+    // once instead of waiting a whole refresh), else plain. The demo clock
+    // follows the music whatever the frame rate. An offscreen window is
+    // never shown: there it is switched off, so headless runs never wait.
+    static void requestVerticalSync() {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver != nullptr && std::strcmp(driver, "offscreen") == 0) {
+            SDL_GL_SetSwapInterval(0);
+        } else if (SDL_GL_SetSwapInterval(-1) != 0) {
+            SDL_GL_SetSwapInterval(1);
         }
     }
 

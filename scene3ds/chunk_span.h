@@ -59,6 +59,8 @@ constexpr std::uint16_t kCameraRanges = 0x4720;
 
 constexpr std::uint16_t kKeyframer = 0xB000;
 constexpr std::uint16_t kObjectNode = 0xB002;
+constexpr std::uint16_t kKeyframerSegment = 0xB008;
+constexpr std::uint16_t kKeyframerHeader = 0xB00A;
 constexpr std::uint16_t kNodeHeader = 0xB010;
 constexpr std::uint16_t kPivot = 0xB013;
 constexpr std::uint16_t kPositionTrack = 0xB020;

@@ -42,8 +42,9 @@ class Model3dsLoader : public Model3ds {
     // Drops the buffer; the reader is idle again.
     void closeBuffer();
 
-    // Position tracks raise frameCount to what they ask for, up to this many
-    // frames; the per-frame arrays of every node have frameCount entries.
+    // Position tracks, and the animation length the keyframer states, raise
+    // frameCount up to this many frames; the per-frame arrays of every node
+    // have frameCount entries.
     static constexpr std::uint32_t kMaxFrameCount = 65536;
 
     std::uint8_t* fileData = nullptr;
@@ -84,7 +85,15 @@ class Model3dsLoader : public Model3ds {
 
     // Keyframer stages, run in this order after the named objects.
     void readKeyframer(const ChunkSpan& main);
-    void readNode(const ChunkSpan& node);
+    // Returns the frame count the node's position track asks for (0 when
+    // it has none).
+    std::uint32_t readNode(const ChunkSpan& node);
+    // The last frame of the animation as the keyframer's header (0xB00A)
+    // and segment (0xB008) give it; 0 when neither states one.
+    std::uint32_t readAnimationEnd(const ChunkSpan& keyframer);
+    // Raises frameCount to cover the animation the file states, or, when
+    // it states none, the last key of every track.
+    void coverAnimation(std::uint32_t statedEnd, std::uint32_t asked);
     // Reads a key's frame number and skips its spline parameters; false
     // when the file has no more data.
     bool readKeyHeader(std::uint32_t& frame);

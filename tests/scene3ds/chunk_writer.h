@@ -184,6 +184,14 @@ inline Chunk objectNode(std::vector<Chunk> children) {
     for (Chunk& child : children) c.add(std::move(child));
     return c;
 }
+// The keyframer's header (revision, scene name, animation length) and its
+// active segment (first and last frame), as 3ds Max writes them.
+inline Chunk keyframerHeader(std::uint32_t length) {
+    return Chunk(0xB00A).u16(5).str("MAXSCENE").u32(length);
+}
+inline Chunk keyframerSegment(std::uint32_t first, std::uint32_t last) {
+    return Chunk(0xB008).u32(first).u32(last);
+}
 inline Chunk keyframer(std::vector<Chunk> nodes) {
     Chunk c(0xB000);
     for (Chunk& n : nodes) c.add(std::move(n));

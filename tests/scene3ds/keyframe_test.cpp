@@ -129,6 +129,45 @@ TEST(Keyframes, FrameCountRule) {
     }
 }
 
+// 3ds Max asks for 0 frames in the position track and states the length in
+// the keyframer's header; the animation must still reach the arrays.
+TEST(Keyframes, FrameCountCoversTheAnimationTheFileStates) {
+    const std::vector<Key> turning = {{0, {0, 0, 0, 1}}, {90, {1, 0, 0, 1}}, {181, {1, 0, 0, 1}}};
+    struct Case {
+        const char* what;
+        std::vector<Chunk> header;  // keyframer chunks before the node
+        std::uint32_t asked;
+        std::uint32_t expected;
+    };
+    for (const Case& c : {
+             Case{"header length 300", {keyframerHeader(300)}, 0, 301},
+             Case{"segment to 250", {keyframerSegment(0, 250)}, 0, 251},
+             Case{"header and longer segment",
+                  {keyframerHeader(100), keyframerSegment(0, 200)},
+                  0,
+                  201},
+             Case{"no stated length: the last key", {}, 0, 182},
+             Case{"damaged header length: the last key", {keyframerHeader(0x80000010u)}, 0, 182},
+             Case{"the track asks for more", {keyframerHeader(100)}, 500, 500},
+             Case{"the track asks for less: its word", {}, 50, 50},
+         }) {
+        std::vector<Chunk> children = c.header;
+        children.push_back(objectNode({nodeHeader("box"), track(0xB020, c.asked, {{0, {1, 2, 3}}}),
+                                       track(0xB021, 0, turning)}));
+        Model3dsLoader loader;
+        ASSERT_TRUE(
+            loadInto(loader, sceneFile({namedObject("box", triangle())}, {keyframer(children)})));
+        EXPECT_EQ(loader.frameCount, c.expected) << c.what;
+        const Node3ds& node = loader.nodes.at(0);
+        ASSERT_EQ(node.rotationFrames.size(), c.expected) << c.what;
+        EXPECT_EQ(node.positionFrames.size(), c.expected) << c.what;
+        if (c.expected > 181) {
+            EXPECT_EQ(node.rotationFrames[45], (std::array<float, 4>{0, 0, -0.5f, 0.5f})) << c.what;
+            EXPECT_EQ(node.rotationFrames[181], (std::array<float, 4>{0, 0, -1, 2})) << c.what;
+        }
+    }
+}
+
 TEST(Keyframes, SplineFlagsSkipTheirFloats) {
     Model3dsLoader loader;
     Key flagged{10, {10, 0, 0}, 0x0003};

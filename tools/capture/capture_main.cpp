@@ -21,6 +21,7 @@
 #include "tools/capture/png_output.h"
 #include "tools/capture/progress_meter.h"
 #include "tools/capture/render_workers.h"
+#include "tools/capture/show_folder.h"
 #include "tools/capture/show_renderer.h"
 #include "tools/capture/video_output.h"
 
@@ -49,7 +50,7 @@ bool inputsReadable(bool withMusic, std::string& error) {
         std::FILE* f = std::fopen(file, "rb");
         if (f == nullptr) {
             error = std::string("cannot read ") + file + ": " + std::strerror(errno) +
-                    " (run from the folder that holds music/ and textures/, build/bin)";
+                    " (the show's data folder is incomplete; rebuild or reinstall)";
             return false;
         }
         std::fclose(f);
@@ -249,6 +250,7 @@ int main(int argc, char** argv) {
         default:
             break;
     }
+    if (!enterShowFolder(options.path, error)) return fail(error);
     if (!inputsReadable(options.mode == CaptureOptions::Mode::Video, error)) return fail(error);
     switch (options.mode) {
         case CaptureOptions::Mode::Still:

@@ -1,103 +1,108 @@
 // jpeg-decode [--no-fast] IN.jpg OUT.pnm
 // Decodes a JPEG with the program's own decoder and writes a binary PPM
-// (colour) or PGM (grey). On failure prints "error CODE" and exits 1.
+// (colour) or PGM (grey). On a decode failure prints "error CODE" and exits 1.
+#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "texturing/byte_source.h"
 #include "texturing/jpeg_decoder.h"
+#include "tools/command-line/command_line.h"
+#include "tools/jpeg-decode/jpeg_to_pnm.h"
 
 namespace {
+
+const command_line::ToolHelp kHelp = {
+    "jpeg-decode", "[--no-fast] IN.jpg OUT.pnm",
+    "Decode a JPEG file with Brontavik's own decoder into a PPM (colour) or PGM (grey) file.",
+    "  --no-fast  turn the decoder's fast path (pre-scaled inverse DCT, fast bit reader) off\n",
+    "Exit status:\n"
+    "0 when the picture was written; 1 when it could not be read, decoded or written (a decode\n"
+    "failure prints \"error CODE\" on standard output, CODE being the decoder's negative error\n"
+    "code); 2 for a command line it cannot use.\n"};
 
 class StdioByteSource : public ByteSource {
   public:
     explicit StdioByteSource(std::FILE* file) : file_(file) {}
     int read(std::uint8_t* buffer, int wanted, bool* endFlag) override {
         std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(wanted), file_);
-        if (std::ferror(file_)) return -1;
+        if (std::ferror(file_)) {
+            readError_ = errno;
+            return -1;
+        }
         if (got < static_cast<std::size_t>(wanted)) *endFlag = true;
         return static_cast<int>(got);
     }
     void beginUse() override {}
     void endUse() override {}
+    // The system's error number of a failed read, 0 when none failed.
+    int readError() const { return readError_; }
 
   private:
     std::FILE* file_;
+    int readError_ = 0;
 };
 
-int usage() {
-    std::fprintf(stderr, "usage: jpeg-decode [--no-fast] IN.jpg OUT.pnm\n");
-    return 2;
-}
-
-int failWith(int code) {
-    std::printf("error %d\n", code);
-    return 1;
+void complain(const std::string& problem) {
+    std::fprintf(stderr, "jpeg-decode: %s\n", problem.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto answered = command_line::answerHelpOrVersion(argc, argv, kHelp)) return *answered;
     bool fast = true;
+    bool operandsOnly = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--no-fast") == 0) {
+        const std::string argument = argv[i];
+        if (!operandsOnly && argument == "--") {
+            operandsOnly = true;
+        } else if (!operandsOnly && argument == "--no-fast") {
             fast = false;
+        } else if (!operandsOnly && command_line::isOption(argument)) {
+            return command_line::badArguments(kHelp, "unknown option '" + argument + "'");
         } else {
-            paths.emplace_back(argv[i]);
+            paths.push_back(argument);
         }
     }
-    if (paths.size() != 2) return usage();
+    if (paths.size() != 2) {
+        return command_line::badArguments(kHelp, "expected IN.jpg and OUT.pnm, got " +
+                                                     std::to_string(paths.size()) +
+                                                     (paths.size() == 1 ? " file" : " files"));
+    }
 
     std::FILE* in = std::fopen(paths[0].c_str(), "rb");
     if (in == nullptr) {
-        std::perror(paths[0].c_str());
+        complain("cannot open " + command_line::fileProblem(paths[0], errno));
         return 1;
     }
     StdioByteSource source(in);
     JpegDecoder decoder(&source, fast);
-    if (decoder.errorCode() != 0 || decoder.begin() != 0) {
-        int code = decoder.errorCode();
-        std::fclose(in);
-        return failWith(code);
-    }
-    const int width = decoder.width();
-    const int height = decoder.height();
-    const bool grey = decoder.bytesPerPixel() == 1;
-    const int channels = grey ? 1 : 3;
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * channels);
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* line = nullptr;
-        int length = 0;
-        if (decoder.decodeLine(&line, &length) != 0) {
-            std::fclose(in);
-            return failWith(decoder.errorCode());
-        }
-        std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * width * channels;
-        if (grey) {
-            std::memcpy(row, line, static_cast<std::size_t>(width));
-        } else {
-            for (int x = 0; x < width; ++x) {
-                row[3 * x] = line[4 * x];
-                row[3 * x + 1] = line[4 * x + 1];
-                row[3 * x + 2] = line[4 * x + 2];
-            }
-        }
-    }
+    std::vector<std::uint8_t> pnm;
+    const int code = decodeToPnm(decoder, pnm);
     std::fclose(in);
+    if (code != 0) {
+        std::printf("error %d\n", code);
+        if (source.readError() != 0)
+            complain("cannot read " + command_line::fileProblem(paths[0], source.readError()));
+        return 1;
+    }
 
     std::FILE* out = std::fopen(paths[1].c_str(), "wb");
     if (out == nullptr) {
-        std::perror(paths[1].c_str());
+        complain("cannot write " + command_line::fileProblem(paths[1], errno));
         return 1;
     }
-    std::fprintf(out, "P%c\n%d %d\n255\n", grey ? '5' : '6', width, height);
-    bool ok = std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
-    ok = std::fclose(out) == 0 && ok;
+    bool ok = std::fwrite(pnm.data(), 1, pnm.size(), out) == pnm.size();
+    int writeError = ok ? 0 : errno;
+    if (std::fclose(out) != 0 && ok) {
+        ok = false;
+        writeError = errno;
+    }
     if (!ok) {
-        std::perror(paths[1].c_str());
+        complain("cannot write " + command_line::fileProblem(paths[1], writeError));
         return 1;
     }
     return 0;

@@ -2,7 +2,9 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace music {
@@ -57,7 +59,7 @@ bool writeOggVorbis(const std::string& path, const float* samples, std::size_t f
     }
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file) {
-        std::perror(path.c_str());
+        std::fprintf(stderr, "vorbis: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
     if (!encoding.title.empty())
@@ -108,7 +110,8 @@ bool writeOggVorbis(const std::string& path, const float* samples, std::size_t f
     }
     while (ok && ogg_stream_flush(&enc.stream, &page) != 0) ok = writePage(file.get(), page);
     if (std::fflush(file.get()) != 0) ok = false;
-    if (!ok) std::fprintf(stderr, "vorbis: cannot write %s\n", path.c_str());
+    if (!ok)
+        std::fprintf(stderr, "vorbis: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
     return ok;
 }
 

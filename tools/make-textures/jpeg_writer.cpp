@@ -2,7 +2,9 @@
 
 #include <jpeglib.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 void writeJpeg(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
@@ -11,7 +13,8 @@ void writeJpeg(const std::string& path, int width, int height, const std::vector
         throw std::runtime_error("picture size does not match for " + path);
     }
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) throw std::runtime_error("cannot write " + path);
+    if (file == nullptr)
+        throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
 
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
@@ -42,5 +45,6 @@ void writeJpeg(const std::string& path, int width, int height, const std::vector
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     bool failed = std::ferror(file) != 0;
-    if (std::fclose(file) != 0 || failed) throw std::runtime_error("cannot write " + path);
+    if (std::fclose(file) != 0 || failed)
+        throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
 }

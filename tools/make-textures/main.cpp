@@ -4,11 +4,23 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "jpeg_writer.h"
 #include "pictures.h"
+#include "tools/command-line/command_line.h"
 
 namespace {
+
+const command_line::ToolHelp kHelp = {
+    "make-textures", "OUTPUT_DIR [FONT_DIR]",
+    "Draw Brontavik's six texture pictures and write them as JPEG files into OUTPUT_DIR.", "",
+    "FONT_DIR holds the DejaVu Sans and Serif fonts (regular and bold); it defaults to\n"
+    "/usr/share/fonts/truetype/dejavu/. OUTPUT_DIR is created when missing.\n"
+    "\n"
+    "Exit status:\n"
+    "0 when all six pictures were written; 1 when a font could not be read or a picture\n"
+    "could not be written; 2 for a command line it cannot use.\n"};
 
 void write(const std::filesystem::path& dir, const char* name, const Canvas& c,
            const JpegOptions& options) {
@@ -18,12 +30,26 @@ void write(const std::filesystem::path& dir, const char* name, const Canvas& c,
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: make-textures OUTPUT_DIR [FONT_DIR]\n");
-        return 2;
+    if (auto answered = command_line::answerHelpOrVersion(argc, argv, kHelp)) return *answered;
+    std::vector<std::string> operands;
+    bool operandsOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!operandsOnly && argument == "--") {
+            operandsOnly = true;
+        } else if (!operandsOnly && command_line::isOption(argument)) {
+            return command_line::badArguments(kHelp, "unknown option '" + argument + "'");
+        } else {
+            operands.push_back(argument);
+        }
     }
-    std::filesystem::path dir = argv[1];
-    std::string fontDir = argc == 3 ? argv[2] : "/usr/share/fonts/truetype/dejavu/";
+    if (operands.empty() || operands.size() > 2) {
+        return command_line::badArguments(kHelp,
+                                          "expected OUTPUT_DIR and an optional FONT_DIR, got " +
+                                              std::to_string(operands.size()) + " arguments");
+    }
+    std::filesystem::path dir = operands[0];
+    std::string fontDir = operands.size() == 2 ? operands[1] : "/usr/share/fonts/truetype/dejavu/";
     if (!fontDir.empty() && fontDir.back() != '/') fontDir += '/';
     try {
         std::filesystem::create_directories(dir);

@@ -148,32 +148,56 @@ void drawSnowflake(Layer& layer, float cx, float cy, float radius, float angle, 
 
 }  // namespace
 
+// The two closing pictures are added onto the frame around the same centre
+// and overlap for almost four seconds, so they share one light and one glow
+// and keep to opposite halves: the greeting above the middle, the credits
+// below it. Both grow slowly about the centre, which keeps each half on its
+// own side; the outer 6 % may be cut off by the screen's edge late on.
+namespace {
+
+const Rgb kClosingText{1.0f, 0.96f, 0.86f};
+const Rgb kClosingGlow{0.80f, 0.46f, 0.16f};
+constexpr float kClosingGlowSigma = 5.0f;  // pixels at 512
+
+}  // namespace
+
 Canvas drawCredits(int size, const std::string& fontDir) {
     Canvas c(size, size);
     float s = size / 512.0f;
     const std::string credit = " = Brontavik 2006  . KRV / Zolvi 2006 = ";
 
     Layer text(size, size);
-    Font heading(fontDir + "DejaVuSans.ttf", static_cast<int>(17 * s));
-    heading.drawCentred(text, "CODE  &  GRAPHICS", size * 0.5f, size * 0.40f, 3 * s);
+    Font heading(fontDir + "DejaVuSans.ttf", static_cast<int>(16 * s));
+    heading.drawCentred(text, "CODE  &  GRAPHICS", size * 0.5f, size * 0.645f, 3 * s);
 
-    // The credit line as large as fits in 92 % of the width.
+    // The credit line as large as fits in 84 % of the width.
     int px = static_cast<int>(30 * s);
     while (px > 8) {
         Font f(fontDir + "DejaVuSans-Bold.ttf", px);
-        if (f.measure(credit) <= size * 0.92f) break;
+        if (f.measure(credit) <= size * 0.84f) break;
         --px;
     }
     Font bold(fontDir + "DejaVuSans-Bold.ttf", px);
-    bold.drawCentred(text, credit, size * 0.5f, size * 0.52f);
+    bold.drawCentred(text, credit, size * 0.5f, size * 0.735f);
 
-    // Two hairlines framing the credit.
+    // Two hairlines framing the credit, fading out towards their ends.
     Layer rules(size, size);
-    drawLine(rules, size * 0.22f, size * 0.445f, size * 0.78f, size * 0.445f, 1.0f * s, 0.55f);
-    drawLine(rules, size * 0.30f, size * 0.575f, size * 0.70f, size * 0.575f, 1.0f * s, 0.40f);
+    auto rule = [&](float y, float halfWidth, float intensity) {
+        const int steps = 24;
+        for (int i = 0; i < steps; ++i) {
+            float a = -halfWidth + 2 * halfWidth * i / steps;
+            float b = a + 2 * halfWidth / steps;
+            float mid = (a + b) * 0.5f / halfWidth;
+            float fade = 1.0f - mid * mid;
+            drawLine(rules, size * (0.5f + a), size * y, size * (0.5f + b), size * y, 1.0f * s,
+                     intensity * fade, false, false);
+        }
+    };
+    rule(0.59f, 0.30f, 0.8f);
+    rule(0.77f, 0.22f, 0.6f);
 
-    addGlowingText(c, text, Rgb{0.95f, 0.97f, 1.0f}, Rgb{0.25f, 0.45f, 0.95f}, 6.0f * s);
-    c.addLayer(rules, Rgb{0.55f, 0.7f, 1.0f});
+    addGlowingText(c, text, kClosingText, kClosingGlow, kClosingGlowSigma * s);
+    addGlowingText(c, rules, kClosingGlow, kClosingGlow * 0.5f, 2.0f * s);
     return c;
 }
 
@@ -182,32 +206,36 @@ Canvas drawGreeting(int size, const std::string& fontDir) {
     float s = size / 512.0f;
 
     Layer text(size, size);
-    Font big(fontDir + "DejaVuSerif-Bold.ttf", static_cast<int>(54 * s));
-    big.drawCentred(text, "Merry", size * 0.5f, size * 0.44f, 2 * s);
-    big.drawCentred(text, "Christmas", size * 0.5f, size * 0.56f, 2 * s);
-    Font small(fontDir + "DejaVuSerif.ttf", static_cast<int>(22 * s));
-    small.drawCentred(text, "and a happy new year", size * 0.5f, size * 0.66f, 2 * s);
+    Font big(fontDir + "DejaVuSerif-Bold.ttf", static_cast<int>(52 * s));
+    big.drawCentred(text, "Merry", size * 0.5f, size * 0.215f, 2 * s);
+    big.drawCentred(text, "Christmas", size * 0.5f, size * 0.325f, 2 * s);
+    Font small(fontDir + "DejaVuSerif.ttf", static_cast<int>(21 * s));
+    small.drawCentred(text, "and a happy new year", size * 0.5f, size * 0.41f, 2 * s);
 
+    // Snowflakes frame the greeting at the sides and the top; the lower half
+    // stays dark for the credits.
     Layer flakes(size, size);
     Rng rng(0x5EA5u);
     struct Flake {
         float x, y, r;
     };
-    const Flake fixed[] = {{0.17f, 0.20f, 24}, {0.83f, 0.22f, 20}, {0.50f, 0.17f, 16},
-                           {0.14f, 0.80f, 18}, {0.86f, 0.79f, 24}, {0.34f, 0.86f, 12},
-                           {0.67f, 0.87f, 13}, {0.33f, 0.12f, 10}, {0.68f, 0.11f, 11}};
+    const Flake fixed[] = {{0.13f, 0.14f, 22}, {0.87f, 0.15f, 19}, {0.10f, 0.36f, 15},
+                           {0.90f, 0.34f, 17}, {0.31f, 0.07f, 10}, {0.69f, 0.08f, 11},
+                           {0.50f, 0.06f, 7},  {0.21f, 0.46f, 8},  {0.79f, 0.45f, 9}};
     for (const Flake& f : fixed) {
         drawSnowflake(flakes, f.x * size, f.y * size, f.r * s, rng.range(0, kPi / 3), 2.0f * s);
     }
+    // Fine snow, thinning out downwards and gone before the middle.
     Layer sparkles(size, size);
-    for (int i = 0; i < 60; ++i) {
-        float x = rng.range(0.05f, 0.95f) * size, y = rng.range(0.05f, 0.95f) * size;
-        // Keep the text area calm.
-        if (y > size * 0.3f && y < size * 0.72f) continue;
-        drawDot(sparkles, x, y, rng.range(0.6f, 1.6f) * s, rng.range(0.3f, 0.9f));
+    for (int i = 0; i < 70; ++i) {
+        float x = rng.range(0.06f, 0.94f), y = rng.range(0.05f, 0.52f);
+        float intensity = rng.range(0.3f, 0.9f) * (1.0f - smoothstep(0.38f, 0.52f, y));
+        // Keep the lines of the greeting calm.
+        if (y > 0.13f && y < 0.43f && x > 0.2f && x < 0.8f) continue;
+        drawDot(sparkles, x * size, y * size, rng.range(0.6f, 1.6f) * s, intensity);
     }
 
-    addGlowingText(c, text, Rgb{1.0f, 0.93f, 0.72f}, Rgb{0.95f, 0.45f, 0.12f}, 7.0f * s);
+    addGlowingText(c, text, kClosingText, kClosingGlow, kClosingGlowSigma * s);
     addGlowingText(c, flakes, Rgb{0.80f, 0.90f, 1.0f}, Rgb{0.25f, 0.45f, 0.9f}, 3.0f * s);
     c.addLayer(sparkles, Rgb{0.9f, 0.95f, 1.0f});
     return c;

@@ -3,8 +3,24 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <stdexcept>
+
+namespace {
+
+// Why FreeType could not open a font: the system's reason when the file
+// cannot be opened, else that FreeType does not read it.
+std::string unreadableReason(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return std::strerror(errno);
+    std::fclose(file);
+    return "not a font FreeType can read";
+}
+
+}  // namespace
 
 struct Font::Impl {
     FT_Library library = nullptr;
@@ -20,7 +36,7 @@ Font::Font(const std::string& path, int pixelSize) : impl_(new Impl) {
         FT_Set_Pixel_Sizes(impl_->face, 0, pixelSize) != 0) {
         FT_Done_FreeType(impl_->library);
         delete impl_;
-        throw std::runtime_error("cannot open font " + path);
+        throw std::runtime_error("cannot open font " + path + ": " + unreadableReason(path));
     }
 }
 

@@ -14,7 +14,8 @@ set -uo pipefail
 ./brontavik 2>/tmp/brontavik-e2e.err &
 pid=$!
 for _ in $(seq 100); do
-    win=$(xdotool search --name "Brontavik" 2>/dev/null | head -1)
+    # The first frame already replaces the title with the statistics line.
+    win=$(xdotool search --name "Brontavik|^X:" 2>/dev/null | head -1)
     [[ -n "$win" ]] && break
     sleep 0.1
 done

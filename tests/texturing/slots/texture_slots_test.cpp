@@ -352,4 +352,25 @@ TEST_F(TextureSlotsTest, TheDemoPicturesLoadAsTheyAreDrawn) {
     }
 }
 
+// The closing pictures are added onto each other around the same centre:
+// the greeting keeps above the middle and the credits below it, so their
+// texts never cross. Brightest value per half, rows top first.
+TEST(ClosingPictures, KeepToOppositeHalves) {
+    auto brightest = [](const Picture& p, double fromRow, double toRow) {
+        int most = 0;
+        for (int y = int(fromRow * p.height); y < int(toRow * p.height); ++y) {
+            for (int i = 0; i < p.width * 3; ++i) {
+                most = std::max(most, int(p.pixels[(std::size_t(y) * p.width) * 3 + i]));
+            }
+        }
+        return most;
+    };
+    const Picture greeting = decodeReference(readFile("textures/merry.jpg"));
+    const Picture credits = decodeReference(readFile("textures/codergr.jpg"));
+    EXPECT_GT(brightest(greeting, 0.1, 0.45), 200);
+    EXPECT_LT(brightest(greeting, 0.52, 1.0), 12);
+    EXPECT_GT(brightest(credits, 0.55, 0.8), 200);
+    EXPECT_LT(brightest(credits, 0.0, 0.52), 12);
+}
+
 }  // namespace

@@ -1,0 +1,70 @@
+// Fuzz target: jpeg-decode's path from the bytes of a file to the image it
+// writes: the decoder, with the fast path on (the tool's default) or off
+// (--no-fast), and the PNM layout, whose size must match its header.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "texturing/byte_source.h"
+#include "texturing/jpeg_decoder.h"
+#include "tools/jpeg-decode/jpeg_to_pnm.h"
+
+namespace {
+
+class FuzzSource : public ByteSource {
+  public:
+    FuzzSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    int read(std::uint8_t* buffer, int wanted, bool* endFlag) override {
+        std::size_t count = size_ - position_;
+        if (count > static_cast<std::size_t>(wanted)) count = static_cast<std::size_t>(wanted);
+        for (std::size_t i = 0; i < count; ++i) buffer[i] = data_[position_ + i];
+        position_ += count;
+        if (position_ == size_) *endFlag = true;
+        return static_cast<int>(count);
+    }
+    void beginUse() override {}
+    void endUse() override {}
+
+  private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t position_ = 0;
+};
+
+// Larger pictures decode correctly but too slowly for useful fuzzing (the
+// decoder itself is fuzzed on small pictures by fuzz_jpeg); their headers
+// are still read.
+constexpr long kMaxFuzzPixels = 1L << 18;
+
+void decode(const std::uint8_t* data, std::size_t size, bool fast) {
+    FuzzSource source(data, size);
+    JpegDecoder decoder(&source, fast);
+    if (static_cast<long>(decoder.width()) * decoder.height() > kMaxFuzzPixels) return;
+    std::vector<std::uint8_t> pnm;
+    const int code = decodeToPnm(decoder, pnm);
+    if (code != 0) {
+        if (code > 0 || !pnm.empty()) __builtin_trap();
+        return;
+    }
+    char kind = 0;
+    int width = 0, height = 0, consumed = 0;
+    if (std::sscanf(reinterpret_cast<const char*>(pnm.data()), "P%c\n%d %d\n255\n%n", &kind, &width,
+                    &height, &consumed) != 3 ||
+        consumed == 0)
+        __builtin_trap();
+    const std::size_t channels = kind == '5' ? 1 : 3;
+    if (width != decoder.width() || height != decoder.height() ||
+        pnm.size() != static_cast<std::size_t>(consumed) +
+                          channels * static_cast<std::size_t>(width) * height)
+        __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The last byte chooses the path (it lies after the end-of-image marker
+    // of a real file), so one decode per input covers both.
+    decode(data, size, size == 0 || (data[size - 1] & 1) == 0);
+    return 0;
+}
