@@ -63,6 +63,7 @@ bool readAll(int fd, void* data, size_t bytes) {
 [[noreturn]] void runWorker(const WorkerPlan& plan, int index, int output) {
     // Ctrl-C is the main process's to handle; it ends the workers itself.
     signal(SIGINT, SIG_IGN);
+    signal(SIGTERM, SIG_DFL);
     setenv("LP_NUM_THREADS", std::to_string(rendererThreadsPerWorker(plan.jobs)).c_str(), 0);
     ShowRenderer show;
     std::string error;
@@ -190,10 +191,9 @@ bool RenderWorkers::forward(long frame, int destination, FrameTimes& times, bool
             left -= static_cast<size_t>(n);
             continue;
         }
-        if (errno == EINTR) {
-            error.clear();
-            return false;
-        }
+        // A frame once begun is moved whole, so the encoder never sees a
+        // torn one; only the wait for the next frame gives way to Ctrl-C.
+        if (errno == EINTR) continue;
         // Nothing to read: the worker has gone; otherwise the encoder has.
         destinationFailed = n < 0 && errno == EPIPE;
         error = destinationFailed ? std::string() : workerFailure(frame);
