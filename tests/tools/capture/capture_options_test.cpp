@@ -40,6 +40,11 @@ TEST(CaptureOptions, AcceptsEachMode) {
     o = {};
     ASSERT_TRUE(parse({"--bench"}, o, error));
     EXPECT_EQ(o.mode, CaptureOptions::Mode::Bench);
+    EXPECT_EQ(o.gl, "system");
+
+    o = {};
+    ASSERT_TRUE(parse({"--gl", "layer", "--bench"}, o, error));
+    EXPECT_EQ(o.gl, "layer");
 }
 
 TEST(CaptureOptions, RejectsBadCommandLinesWithAReason) {
@@ -59,6 +64,8 @@ TEST(CaptureOptions, RejectsBadCommandLinesWithAReason) {
         {"--bench", "--size", "8x8"},
         {"--bench", "--size", "800x600x3"},
         {"--bench", "--loud"},
+        {"--bench", "--gl", "mesa"},
+        {"--bench", "--gl"},
         {"--at"},
     };
     for (const auto& args : bad) {
