@@ -69,9 +69,12 @@ bool readAll(int fd, void* data, size_t bytes) {
     std::string error;
     if (!show.open(plan.width, plan.height, plan.supersample, error)) failWorker(index, error);
     std::vector<std::uint8_t> pixels;
+    long passed = 0;  // frames before this one have gone through the GL
     for (long frame = plan.first + index; frame <= plan.last; frame += plan.jobs) {
         FrameHeader header{frame, {}};
         auto start = Clock::now();
+        for (; passed < frame; ++passed) show.passOverFrame(frameMoment(passed, plan.rate));
+        passed = frame + 1;
         if (!show.renderFrame(frameMoment(frame, plan.rate)))
             failWorker(index, "the show ended before frame " + std::to_string(frame));
         header.times.render = secondsSince(start);

@@ -1,6 +1,7 @@
 #include "tools/capture/show_renderer.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <SDL.h>
 
 #include <cstdlib>
@@ -42,6 +43,20 @@ bool ShowRenderer::renderFrame(const FrameMoment& moment) {
     const bool shown = drawFrameAtMoment(moment);
     glFinish();
     return shown;
+}
+
+void ShowRenderer::passOverFrame(const FrameMoment& moment) {
+    glEnable(GL_RASTERIZER_DISCARD);
+    demoTime = moment.before;
+    static_cast<MainScene*>(sceneParts[0])->timeAccumulator = moment.before;
+    ending = moment.ending;
+    fadeStart = moment.fadeStart;
+    const double step = moment.step;
+    drawShowFrame([step] {
+        frameDelta = step;
+        demoTime += step;
+    });
+    glDisable(GL_RASTERIZER_DISCARD);
 }
 
 void ShowRenderer::readFrame(std::vector<std::uint8_t>& frame) {

@@ -20,6 +20,13 @@ class ShowRenderer {
     // Sets the demo clock and the fade to `moment` and renders that frame.
     // Returns false once the fade-out is complete (that frame is not shown).
     bool renderFrame(const FrameMoment& moment);
+    // Sends the frame's drawing to the GL with rasterising switched off: no
+    // pixel is touched, but the GL's immediate-mode vertex stream advances
+    // as it does when the frame is drawn. Mesa's output depends by a unit
+    // here and there on where in that stream a frame begins, so a worker
+    // passes over the frames it leaves to others this way, and every frame
+    // it draws comes out as in a run of all frames in one process.
+    void passOverFrame(const FrameMoment& moment);
     // Puts the rendered picture into `frame` (BGRA rows, top row first,
     // width by height pixels); the bars around the picture area are left as
     // they are, so a frame zeroed once keeps black bars.
