@@ -189,7 +189,9 @@ TEST_F(SdlSoundSystemTest, StartsAgainAfterClose) {
         ASSERT_TRUE(sound.init(44100, 32, 0));
         auto sample = sound.loadSample(-1, path.c_str(), platform::kSampleNormal, 0, 0);
         ASSERT_EQ(sound.playSound(-1, sample), 0);
-        std::this_thread::sleep_for(100ms);
+        // The device thread may start late on a busy machine: wait for it, up to 5 s.
+        for (int wait = 0; wait < 50 && sound.currentPosition(0) == 0; ++wait)
+            std::this_thread::sleep_for(100ms);
         EXPECT_GT(sound.currentPosition(0), 0u);
         sound.close();
     }
