@@ -47,15 +47,7 @@ bool ShowRenderer::renderFrame(const FrameMoment& moment) {
 
 void ShowRenderer::passOverFrame(const FrameMoment& moment) {
     glEnable(GL_RASTERIZER_DISCARD);
-    demoTime = moment.before;
-    static_cast<MainScene*>(sceneParts[0])->timeAccumulator = moment.before;
-    ending = moment.ending;
-    fadeStart = moment.fadeStart;
-    const double step = moment.step;
-    drawShowFrame([step] {
-        frameDelta = step;
-        demoTime += step;
-    });
+    drawFrameAtMoment(moment);
     glDisable(GL_RASTERIZER_DISCARD);
 }
 
