@@ -56,9 +56,9 @@ Icon drawIcon(int size) {
                 const float nz = std::sqrt(std::max(0.0f, sphere * sphere - r * r)) / sphere;
                 const float lambert =
                     std::max(0.0f, (x / sphere) * lx + (-y / sphere) * ly + nz * lz);
-                const float spec = std::pow(std::max(0.0f, lambert), 24.0f);
+                const float highlight = std::pow(std::max(0.0f, lambert), 24.0f);
                 Rgb lit = Rgb{0.0f, 0.0f, 0.45f} + Rgb{0.6f, 0.6f, 1.0f} * lambert +
-                          Rgb{0.5f, 0.5f, 0.45f} * spec;
+                          Rgb{0.5f, 0.5f, 0.45f} * highlight;
                 c = mix(c, lit, inSphere);
             }
             // The cage: parallels and meridians every 30 degrees on a sphere
