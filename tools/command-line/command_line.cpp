@@ -41,4 +41,20 @@ std::string fileProblem(const std::string& path, int errorNumber) {
     return path + ": " + std::strerror(errorNumber);
 }
 
+std::optional<int> collectOperands(int argc, char** argv, const ToolHelp& help,
+                                   std::vector<std::string>& operands) {
+    bool operandsOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!operandsOnly && argument == "--") {
+            operandsOnly = true;
+        } else if (!operandsOnly && isOption(argument)) {
+            return badArguments(help, "unknown option '" + argument + "'");
+        } else {
+            operands.push_back(argument);
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace command_line

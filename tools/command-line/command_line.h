@@ -5,6 +5,7 @@
 // file that cannot be used is named with the system's reason.
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace command_line {
 
@@ -33,6 +34,11 @@ int badArguments(const ToolHelp& help, const std::string& problem);
 // True for an argument that looks like an option ("-x", "--x"); a lone "-"
 // is an operand.
 bool isOption(const std::string& argument);
+
+// For a tool with no options of its own: the operands in order ("--" ends
+// the options), or the exit status after naming an unknown option.
+std::optional<int> collectOperands(int argc, char** argv, const ToolHelp& help,
+                                   std::vector<std::string>& operands);
 
 // "PATH: REASON" with the system's text for the error number.
 std::string fileProblem(const std::string& path, int errorNumber);

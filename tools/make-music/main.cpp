@@ -26,17 +26,7 @@ const command_line::ToolHelp kHelp = {
 int main(int argc, char** argv) {
     if (auto answered = command_line::answerHelpOrVersion(argc, argv, kHelp)) return *answered;
     std::vector<std::string> operands;
-    bool operandsOnly = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (!operandsOnly && argument == "--") {
-            operandsOnly = true;
-        } else if (!operandsOnly && command_line::isOption(argument)) {
-            return command_line::badArguments(kHelp, "unknown option '" + argument + "'");
-        } else {
-            operands.push_back(argument);
-        }
-    }
+    if (auto bad = command_line::collectOperands(argc, argv, kHelp, operands)) return *bad;
     if (operands.size() != 1) {
         return command_line::badArguments(
             kHelp, "expected one OUT.ogg, got " + std::to_string(operands.size()) + " files");

@@ -33,17 +33,7 @@ void write(const std::filesystem::path& dir, const char* name, const Canvas& c,
 int main(int argc, char** argv) {
     if (auto answered = command_line::answerHelpOrVersion(argc, argv, kHelp)) return *answered;
     std::vector<std::string> operands;
-    bool operandsOnly = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (!operandsOnly && argument == "--") {
-            operandsOnly = true;
-        } else if (!operandsOnly && command_line::isOption(argument)) {
-            return command_line::badArguments(kHelp, "unknown option '" + argument + "'");
-        } else {
-            operands.push_back(argument);
-        }
-    }
+    if (auto bad = command_line::collectOperands(argc, argv, kHelp, operands)) return *bad;
     if (operands.empty() || operands.size() > 2) {
         return command_line::badArguments(kHelp,
                                           "expected OUTPUT_DIR and an optional FONT_DIR, got " +

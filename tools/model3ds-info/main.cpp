@@ -71,17 +71,7 @@ int describe(const std::string& path) {
 int main(int argc, char** argv) {
     if (auto answered = command_line::answerHelpOrVersion(argc, argv, kHelp)) return *answered;
     std::vector<std::string> paths;
-    bool operandsOnly = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (!operandsOnly && argument == "--") {
-            operandsOnly = true;
-        } else if (!operandsOnly && command_line::isOption(argument)) {
-            return command_line::badArguments(kHelp, "unknown option '" + argument + "'");
-        } else {
-            paths.push_back(argument);
-        }
-    }
+    if (auto bad = command_line::collectOperands(argc, argv, kHelp, paths)) return *bad;
     if (paths.size() != 1) {
         return command_line::badArguments(
             kHelp, "expected one FILE.3ds, got " + std::to_string(paths.size()) + " files");
