@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "texturing/byte_source.h"
@@ -47,16 +48,16 @@ void decode(const std::uint8_t* data, std::size_t size, bool fast) {
         if (code > 0 || !pnm.empty()) __builtin_trap();
         return;
     }
-    char kind = 0;
-    int width = 0, height = 0, consumed = 0;
-    if (std::sscanf(reinterpret_cast<const char*>(pnm.data()), "P%c\n%d %d\n255\n%n", &kind, &width,
-                    &height, &consumed) != 3 ||
-        consumed == 0)
-        __builtin_trap();
-    const std::size_t channels = kind == '5' ? 1 : 3;
-    if (width != decoder.width() || height != decoder.height() ||
-        pnm.size() != static_cast<std::size_t>(consumed) +
-                          channels * static_cast<std::size_t>(width) * height)
+    // The header must be exactly the one the picture calls for. (Reading it
+    // back with scanf would also eat pixel bytes that look like whitespace.)
+    const bool grey = decoder.bytesPerPixel() == 1;
+    char header[32];
+    const int headerSize = std::snprintf(header, sizeof header, "P%c\n%d %d\n255\n",
+                                         grey ? '5' : '6', decoder.width(), decoder.height());
+    const std::size_t channels = grey ? 1 : 3;
+    if (pnm.size() != static_cast<std::size_t>(headerSize) +
+                          channels * static_cast<std::size_t>(decoder.width()) * decoder.height() ||
+        std::memcmp(pnm.data(), header, static_cast<std::size_t>(headerSize)) != 0)
         __builtin_trap();
 }
 
