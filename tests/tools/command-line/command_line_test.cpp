@@ -17,7 +17,8 @@ using tool_process::toolPath;
 
 namespace {
 
-const char* const kTools[] = {"jpeg-decode", "model3ds-info", "make-music", "make-textures"};
+const char* const kTools[] = {"jpeg-decode", "model3ds-info", "make-music", "make-textures",
+                              "make-icons"};
 
 TEST(ToolCommandLine, HelpVersionAndBadArguments) {
     for (const std::string name : kTools) {
