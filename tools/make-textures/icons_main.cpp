@@ -5,7 +5,6 @@
 #include <exception>
 #include <filesystem>
 #include <string>
-
 #include <vector>
 
 #include "icon.h"
