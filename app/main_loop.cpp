@@ -1,9 +1,9 @@
 #include "app/main_loop.h"
 
 #include "app/main_window.h"
-#include "app/startup_options.h"
-#include "app/window_state.h"
-#include "runtime/demo_driver.h"
+#include "runtime/driver/demo_driver.h"
+#include "runtime/startup_options.h"
+#include "runtime/window_state.h"
 
 using namespace platform;
 

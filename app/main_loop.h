@@ -11,6 +11,11 @@ inline bool active = true;
 
 inline constexpr const char* kWindowTitle = " = Brontavik 2006  . KRV / Zolvi 2006 = ";
 
+// Shows the settings dialog and applies what was chosen; WinMain calls it
+// when askSettings is on. The program built with a dialog installs its own
+// before WinMain runs (app/sdl/main_with_dialog.cpp).
+inline void (*settingsDialog)() = nullptr;
+
 // Fixes the start-up settings, opens the window (which initialises the
 // demo) and runs the message loop; returns the process exit code.
 int WinMain();

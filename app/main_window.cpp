@@ -4,9 +4,9 @@
 #include <GL/glu.h>
 
 #include "app/main_loop.h"
-#include "app/window_state.h"
-#include "runtime/demo_driver.h"
+#include "runtime/driver/demo_driver.h"
 #include "runtime/render_context.h"
+#include "runtime/window_state.h"
 
 using namespace platform;
 
@@ -29,6 +29,7 @@ void reportRelease(const char* text) {
 bool createMainWindow(const char* title, int width, int height, int bits,
                       bool fullscreenRequested) {
     Platform& system = current();
+    windowRelease = releaseMainWindow;  // the frame driver ends the show with it
     fullscreen = fullscreenRequested;
     appInstance = nullptr;
 

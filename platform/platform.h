@@ -2,8 +2,9 @@
 // The seam between the demo and the system it runs on. Every effect the
 // program has on the outside world (windows, display modes, GL contexts,
 // message boxes, cursor, title, timer, process exit) goes through the one
-// Platform installed with setPlatform(); the default is the SDL2 build (the
-// browser build under Emscripten), and tests install a scripted one.
+// Platform installed with setPlatform(); the default is the build the
+// executable links (platform/sdl, platform/browser, ...), and tests install
+// a scripted one.
 #include <cstdint>
 #include <string>
 
@@ -108,9 +109,15 @@ class Platform {
     [[noreturn]] virtual void exitProcess(int code) = 0;
 };
 
-// The installed platform (the SDL build unless a test installed another).
+// The installed platform (the linked build's default unless a test
+// installed another).
 Platform& current();
 // Installs `p` (not owned) and returns the previous one.
 Platform* setPlatform(Platform* p);
+
+// The process-wide platform of the build the executable links: each build
+// folder (sdl/, browser/, ...) defines it, and an executable links exactly
+// one build (brontavik_link_platform in CMake).
+Platform& defaultPlatform();
 
 }  // namespace platform

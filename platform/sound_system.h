@@ -3,8 +3,8 @@
 // sample, play it on a channel, ask for the channel's position and
 // frequency, reposition it, set volumes, analyse the spectrum, shut down.
 // The calls take the values the program passes and report as the program
-// expects; the SDL2 build (sdl_sound_system.h) is installed by default and
-// tests install their own with setSoundSystem().
+// expects; the build the executable links provides the default and tests
+// install their own with setSoundSystem().
 #include <cstdint>
 
 namespace platform {
@@ -60,9 +60,15 @@ class SoundSystem {
     virtual void close() = 0;
 };
 
-// The installed sound system (the SDL2 build unless a test installed another).
+// The installed sound system (the linked build's default unless a test
+// installed another).
 SoundSystem& soundSystem();
 // Installs `s` (not owned; null restores the default) and returns the previous one.
 SoundSystem* setSoundSystem(SoundSystem* s);
+
+// The sound system of the build the executable links, defined by that
+// build's folder; never destroyed, as the process may end with music
+// still playing.
+SoundSystem& defaultSoundSystem();
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 #include "runtime/demo_clock.h"
 
-#include "app/startup_options.h"
 #include "platform/platform.h"
+#include "runtime/startup_options.h"
 
 double timerTotal = 0.0;
 std::int64_t timerLastCount = 0;

@@ -2,13 +2,14 @@
 // The one long-lived engine object: texture slots, camera, light and
 // material values, projection values, graphics-card results, the progress
 // hook, the frame-rate log and a pool of 3DS loaders. Lives in static storage (see
-// renderContext()).
+// renderContext()). The texture operations on its slots are free functions
+// of the texturing library above it (texturing/texture_slots.h).
 #include <cstdint>
 #include <fstream>
 #include <memory>
 
 #include "runtime/frame_sample.h"
-#include "runtime/point4.h"
+#include "runtime/records/point4.h"
 #include "scene3ds/model3ds_loader.h"
 
 using ProgressCallback = void (*)(double);
@@ -60,11 +61,6 @@ class RenderContext {
     void applyLight();
     void setMaterial(double ar, double ag, double ab, double dr, double dg, double db);
     void applyMaterial();
-
-    // Texture slots (texturing/texture_slots.cpp).
-    void createEmptyTexture(int slot, int width, int height);
-    void loadJpegTexture(const char* fileName, int slot);
-    void loadJpegTextureWithAlpha(const char* colorFileName, const char* alphaFileName, int slot);
 
     // Graphics-card speed factor (runtime/graphics_card.cpp).
     void detectGraphicsCard();

@@ -1,5 +1,5 @@
 #pragma once
-#include "runtime/point4.h"
+#include "runtime/records/point4.h"
 
 // A striped sphere of radius 5 * size in a grey wire cage, at `position`.
 // `phaseTime` sets its growth (from nothing at 0 to full size at 5 s) and its

@@ -1,5 +1,5 @@
 #pragma once
-#include "runtime/point4.h"
+#include "runtime/records/point4.h"
 
 // destination = a + (b - a) * weight for eye, center and up alike (every
 // result marked w = 1). destination may be the same frame as a.

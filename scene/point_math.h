@@ -2,7 +2,7 @@
 // Arithmetic on Point4. The w marker: 1 a plain point or vector, 2 a vector
 // already made unit length, 0 a null operand (add, subtract and scaled then
 // give the zero point).
-#include "runtime/point4.h"
+#include "runtime/records/point4.h"
 
 Point4 add(const Point4& a, const Point4& b);
 Point4 subtract(const Point4& a, const Point4& b);

@@ -1,5 +1,5 @@
 #pragma once
-#include "runtime/point4.h"
+#include "runtime/records/point4.h"
 
 // A tapering column of 4 to 7 sides and 10 to 17 stacked levels with a ragged
 // outline, level 0 starting 5 level-heights below `position`, scaled by

@@ -1,7 +1,7 @@
 #pragma once
 // A 4x4 matrix of doubles, row-major (entry r, c is element 4r + c), with
 // the few operations the mesh re-basing needs.
-#include "runtime/point4.h"
+#include "runtime/records/point4.h"
 
 struct Matrix4d {
     double m[16];

@@ -49,29 +49,29 @@ void specifyImage(int width, int height, int components, GLenum format,
 
 }  // namespace
 
-void RenderContext::createEmptyTexture(int slot, int width, int height) {
-    createSlotTexture(textureIds[textureSlotBase + slot], generateMipmaps);
+void createEmptyTexture(RenderContext& context, int slot, int width, int height) {
+    createSlotTexture(context.textureIds[context.textureSlotBase + slot], context.generateMipmaps);
     const std::vector<std::uint8_t> black(
         static_cast<std::size_t>(std::max(width, 0)) * std::max(height, 0) * 3, 0);
     specifyImage(width, height, 3, GL_RGB, black.data());
 }
 
-void RenderContext::loadJpegTexture(const char* fileName, int slot) {
-    reportProgress(0.1);
+void loadJpegTexture(RenderContext& context, const char* fileName, int slot) {
+    context.reportProgress(0.1);
     FileByteSource source;
     if (!source.open(fileName)) failWithBox(fileName, "Jpg");
     RgbPicture picture;
     if (!decodeRgbPicture(source, picture)) failWithBox(fileName, "Jpg !");
     source.close();
 
-    textureSlotBase = 0;
-    createSlotTexture(textureIds[textureSlotBase + slot], generateMipmaps);
+    context.textureSlotBase = 0;
+    createSlotTexture(context.textureIds[context.textureSlotBase + slot], context.generateMipmaps);
     specifyImage(picture.width, picture.height, 3, GL_RGB, picture.rows.data());
 }
 
-void RenderContext::loadJpegTextureWithAlpha(const char* colorFileName, const char* alphaFileName,
-                                             int slot) {
-    reportProgress(0.1);
+void loadJpegTextureWithAlpha(RenderContext& context, const char* colorFileName,
+                              const char* alphaFileName, int slot) {
+    context.reportProgress(0.1);
     // This loader ends the process silently on any failure.
     FileByteSource source;
     if (!source.open(colorFileName)) platform::current().exitProcess(0);
@@ -84,7 +84,7 @@ void RenderContext::loadJpegTextureWithAlpha(const char* colorFileName, const ch
     if (!decodeRgbaPicture(source, colour, rgba)) platform::current().exitProcess(0);
     source.close();
 
-    createSlotTexture(textureIds[textureSlotBase + slot], generateMipmaps);
+    createSlotTexture(context.textureIds[context.textureSlotBase + slot], context.generateMipmaps);
     specifyImage(colour.width, colour.height, 4, GL_RGBA, rgba.data());
 }
 
@@ -98,7 +98,7 @@ void bindTextureSlot(RenderContext* context, int slot) {
 }
 
 void loadFilmTexture(RenderContext& context) {
-    context.loadJpegTexture(kFilmTextureFile, kFilmTextureSlot);
+    loadJpegTexture(context, kFilmTextureFile, kFilmTextureSlot);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
 }

@@ -7,11 +7,11 @@
 #include <emscripten.h>
 
 #include "app/main_loop.h"
-#include "app/startup_options.h"
-#include "app/window_state.h"
 #include "platform/browser/browser_platform.h"
 #include "platform/browser/page_hooks.h"
-#include "tools/capture/frame_clock.h"
+#include "runtime/driver/frame_clock.h"
+#include "runtime/startup_options.h"
+#include "runtime/window_state.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/sdl_sound_system.h"
+#include "platform/sdl/sdl_sound_system.h"
 #include "runtime/demo_clock.h"
 
 namespace {

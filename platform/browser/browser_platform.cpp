@@ -357,7 +357,7 @@ int virtualKeyFromDom(int key) {
     }
 }
 
-Platform& browserPlatform() {
+Platform& defaultPlatform() {
     return instance();
 }
 

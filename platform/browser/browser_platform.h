@@ -9,8 +9,7 @@
 
 namespace platform {
 
-// The one process-wide instance.
-Platform& browserPlatform();
+// Its one process-wide instance is defaultPlatform().
 
 // Called after closing or leaving the page queued WM_CLOSE, while the page
 // is still there: the program's entry runs the message loop's last pass.

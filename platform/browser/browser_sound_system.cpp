@@ -248,4 +248,9 @@ void BrowserSoundSystem::close() {
     open_ = false;
 }
 
+SoundSystem& defaultSoundSystem() {
+    static auto* system = new BrowserSoundSystem();
+    return *system;
+}
+
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace gl_layer {
+
 namespace {
 
 // GLSL ES 3.00, which WebGL 2 takes as it is. Positions arrive in clip
@@ -251,3 +253,5 @@ void BatchRenderer::apply(const DrawState& s) {
         real_.pointSize[program] = s.pointSize;
     }
 }
+
+}  // namespace gl_layer

@@ -11,6 +11,8 @@
 #include "platform/gl_layer/es_functions.h"
 #include "platform/gl_layer/vertex_pipeline.h"
 
+namespace gl_layer {
+
 // What a draw needs of the GL state besides its vertices.
 struct DrawState {
     GLenum mode = GL_TRIANGLES;  // GL_TRIANGLES, GL_LINES or GL_POINTS
@@ -105,3 +107,5 @@ class BatchRenderer {
     RealState real_;
     long draws_ = 0;
 };
+
+}  // namespace gl_layer

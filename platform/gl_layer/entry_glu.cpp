@@ -8,6 +8,8 @@
 #include "platform/gl_layer/layer_context.h"
 #include "platform/gl_layer/matrix_ops.h"
 
+using namespace gl_layer;
+
 void GLAPIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
     const double radians = fovy / 2.0 * M_PI / 180.0;
     const double deltaZ = zFar - zNear;

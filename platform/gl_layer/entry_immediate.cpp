@@ -1,6 +1,8 @@
 // Immediate mode: glBegin/glEnd and the current vertex attributes.
 #include "platform/gl_layer/layer_context.h"
 
+using namespace gl_layer;
+
 void GLAPIENTRY glBegin(GLenum mode) {
     LayerContext& l = layer();
     ++l.begins;

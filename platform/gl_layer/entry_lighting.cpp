@@ -3,6 +3,8 @@
 
 #include "platform/gl_layer/layer_context.h"
 
+using namespace gl_layer;
+
 namespace {
 void normalize3(std::array<float, 3>& v) {
     const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);

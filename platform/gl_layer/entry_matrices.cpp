@@ -2,7 +2,9 @@
 #include "platform/gl_layer/layer_context.h"
 #include "platform/gl_layer/matrix_ops.h"
 
-void multiplyCurrentMatrix(const Mat4& m) {
+using namespace gl_layer;
+
+void gl_layer::multiplyCurrentMatrix(const Mat4& m) {
     LayerContext& l = layer();
     Mat4& top = l.currentStack().top();
     top = multiply(top, m);

@@ -5,6 +5,8 @@
 
 #include "platform/gl_layer/layer_context.h"
 
+using namespace gl_layer;
+
 namespace {
 void copyMatrix(const Mat4& m, GLfloat* out) {
     std::copy(m.begin(), m.end(), out);

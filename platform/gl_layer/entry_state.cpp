@@ -3,6 +3,8 @@
 #include "platform/gl_layer/gl_layer.h"
 #include "platform/gl_layer/layer_context.h"
 
+using namespace gl_layer;
+
 namespace {
 
 constexpr size_t kAttribStackDepth = 16;
@@ -148,6 +150,10 @@ void GLAPIENTRY glFinish() {
     l.es.Finish();
 }
 
-void glLayerFlush() {
+namespace gl_layer {
+
+void flush() {
     layer().renderer.flush();
 }
+
+}  // namespace gl_layer

@@ -6,6 +6,8 @@
 
 #include "platform/gl_layer/layer_context.h"
 
+using namespace gl_layer;
+
 namespace {
 
 constexpr GLint kRgb8 = 0x8051;

@@ -8,6 +8,8 @@ GL_LAYER_ES_FUNCTIONS(GL_LAYER_ES_DECLARE)
 #undef GL_LAYER_ES_DECLARE
 }
 
+namespace gl_layer {
+
 bool loadEsFunctions(EsFunctions& table, std::string&) {
 #define GL_LAYER_ES_TAKE(ret, name, params) table.name = &emscripten_gl##name;
     GL_LAYER_ES_FUNCTIONS(GL_LAYER_ES_TAKE)
@@ -15,8 +17,12 @@ bool loadEsFunctions(EsFunctions& table, std::string&) {
     return true;
 }
 
+}  // namespace gl_layer
+
 #else
 #include <SDL.h>
+
+namespace gl_layer {
 
 bool loadEsFunctions(EsFunctions& table, std::string& missing) {
 #define GL_LAYER_ES_LOAD(ret, name, params)                                                    \
@@ -29,4 +35,6 @@ bool loadEsFunctions(EsFunctions& table, std::string& missing) {
 #undef GL_LAYER_ES_LOAD
     return true;
 }
+
+}  // namespace gl_layer
 #endif

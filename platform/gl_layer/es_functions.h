@@ -65,6 +65,8 @@
        const void* pointer))                                                                       \
     X(void, Viewport, (GLint x, GLint y, GLsizei width, GLsizei height))
 
+namespace gl_layer {
+
 struct EsFunctions {
 #define GL_LAYER_ES_MEMBER(ret, name, params) ret(GLAPIENTRY* name) params = nullptr;
     GL_LAYER_ES_FUNCTIONS(GL_LAYER_ES_MEMBER)
@@ -74,3 +76,5 @@ struct EsFunctions {
 // Fills `table` for the current context; false with the first missing
 // function's name in `missing`.
 bool loadEsFunctions(EsFunctions& table, std::string& missing);
+
+}  // namespace gl_layer

@@ -1,5 +1,7 @@
 #include "platform/gl_layer/fixed_state.h"
 
+namespace gl_layer {
+
 void restoreAttribGroups(FixedState& into, const FixedState& s, GLbitfield mask) {
     if (mask & GL_CURRENT_BIT) {
         into.color = s.color;
@@ -93,3 +95,5 @@ void trackColorMaterial(FixedState& state, const Color4& color) {
     if (state.colorMaterialFace != GL_BACK) trackFace(state.front, state.colorMaterialMode, color);
     if (state.colorMaterialFace != GL_FRONT) trackFace(state.back, state.colorMaterialMode, color);
 }
+
+}  // namespace gl_layer

@@ -6,6 +6,8 @@
 
 #include <array>
 
+namespace gl_layer {
+
 using Color4 = std::array<float, 4>;
 
 struct LightSource {
@@ -107,3 +109,5 @@ void restoreAttribGroups(FixedState& into, const FixedState& saved, GLbitfield m
 // Copies `color` into the material parameters colour-material tracking
 // names, when it is on.
 void trackColorMaterial(FixedState& state, const Color4& color);
+
+}  // namespace gl_layer

@@ -17,17 +17,25 @@
 // glPixelTransferi glGetString glGetFloatv glGetIntegerv glReadBuffer
 // glReadPixels glGenLists gluPerspective gluLookAt.
 
-struct GlLayerCounts {
+//
+// Only those entry points have global names; everything else of the layer,
+// including the three calls below, lives in namespace gl_layer.
+
+namespace gl_layer {
+
+struct Counts {
     long begins = 0;  // glBegin calls
     long draws = 0;   // draws handed to the real GL
 };
-GlLayerCounts glLayerCounts();
+Counts counts();
 
 // Draws everything the layer holds back. glFlush, glFinish, glClear and
 // glReadPixels do so too; a platform calls it before showing a frame
 // (platform::finishGlFrame does).
-void glLayerFlush();
+void flush();
 
 // Forgets the layer and its objects on the real GL; the next GL call starts
 // it again on the context current then (for a new context, as in tests).
-void glLayerRestart();
+void restart();
+
+}  // namespace gl_layer

@@ -10,11 +10,11 @@ GlLibrary glLibrary() {
 }
 
 void finishGlFrame() {
-    glLayerFlush();
+    gl_layer::flush();
 }
 
 GlCounts glCounts() {
-    const GlLayerCounts counts = glLayerCounts();
+    const gl_layer::Counts counts = gl_layer::counts();
     return {counts.begins, counts.draws};
 }
 

@@ -10,6 +10,8 @@
 
 #include "platform/gl_layer/gl_layer.h"
 
+namespace gl_layer {
+
 namespace {
 
 std::unique_ptr<LayerContext> theLayer;
@@ -58,11 +60,11 @@ LayerContext& layer() {
     return *theLayer;
 }
 
-void glLayerRestart() {
+void restart() {
     theLayer.reset();
 }
 
-GlLayerCounts glLayerCounts() {
+Counts counts() {
     if (!theLayer) return {};
     return {theLayer->begins, theLayer->renderer.draws()};
 }
@@ -117,3 +119,5 @@ DrawState LayerContext::drawState() const {
     d.pointSize = std::max(1.0f, std::round(state.pointSize));
     return d;
 }
+
+}  // namespace gl_layer

@@ -13,6 +13,8 @@
 #include "platform/gl_layer/primitive_assembly.h"
 #include "platform/gl_layer/vertex_pipeline.h"
 
+namespace gl_layer {
+
 struct MatrixStack {
     explicit MatrixStack(size_t maxDepth) : maxDepth(maxDepth), entries{identityMatrix()} {}
     size_t maxDepth;
@@ -55,3 +57,5 @@ LayerContext& layer();
 
 // Says once per distinct call and value that the layer ignores it.
 void reportUnsupported(const char* call, unsigned value);
+
+}  // namespace gl_layer

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace gl_layer {
+
 Mat4 identityMatrix() {
     return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 }
@@ -90,3 +92,5 @@ std::array<float, 9> normalMatrix(const Mat4& m) {
     return {c00 * inv, c01 * inv, c02 * inv, c10 * inv, c11 * inv,
             c12 * inv, c20 * inv, c21 * inv, c22 * inv};
 }
+
+}  // namespace gl_layer

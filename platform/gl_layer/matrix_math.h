@@ -3,6 +3,8 @@
 // pipeline forms with them, in single precision as GL does.
 #include <array>
 
+namespace gl_layer {
+
 using Mat4 = std::array<float, 16>;
 using Vec4 = std::array<float, 4>;
 
@@ -20,3 +22,5 @@ Mat4 rotationMatrix(float degrees, float x, float y, float z);
 // The transpose of the inverse of m's upper-left 3x3, which carries normals
 // into eye space (rows of 3, row-major). A singular block gives zeros.
 std::array<float, 9> normalMatrix(const Mat4& m);
+
+}  // namespace gl_layer

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace gl_layer {
+
 namespace {
 
 // The vertex part way from a to b (clip-space linear, as GL clips).
@@ -145,3 +147,5 @@ void PrimitiveAssembler::emitQuad(LayerVertex (&corners)[4], BatchRenderer& rend
     constexpr std::uint32_t order[6] = {0, 1, 2, 0, 2, 3};
     for (int i = 0; i < 6; ++i) out.indices[i] = out.base + order[i];
 }
+
+}  // namespace gl_layer

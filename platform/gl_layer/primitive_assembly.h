@@ -7,6 +7,8 @@
 // size.
 #include "platform/gl_layer/batch_renderer.h"
 
+namespace gl_layer {
+
 class PrimitiveAssembler {
   public:
     // False when `mode` is not one the layer draws.
@@ -28,3 +30,5 @@ class PrimitiveAssembler {
     int pending_ = 0;
     LayerVertex vertices_[4];
 };
+
+}  // namespace gl_layer

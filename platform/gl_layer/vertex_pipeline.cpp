@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace gl_layer {
+
 namespace {
 
 float clamp01(float v) {
@@ -104,3 +106,5 @@ LayerVertex processVertex(const FixedState& state, const VertexTransforms& trans
     }
     return v;
 }
+
+}  // namespace gl_layer

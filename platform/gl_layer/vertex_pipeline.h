@@ -8,6 +8,8 @@
 #include "platform/gl_layer/fixed_state.h"
 #include "platform/gl_layer/matrix_math.h"
 
+namespace gl_layer {
+
 // What one vertex hands the real GL: clip position, colour, (s t q).
 struct LayerVertex {
     float position[4];
@@ -36,3 +38,5 @@ Color4 lightVertex(const FixedState& state, const VertexTransforms& transforms, 
 // The whole per-vertex stage for object position (x y z w).
 LayerVertex processVertex(const FixedState& state, const VertexTransforms& transforms, float x,
                           float y, float z, float w);
+
+}  // namespace gl_layer

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/point4.h"
+#include "runtime/records/point4.h"
 #include "scene/camera_blend.h"
 #include "scene/point_math.h"
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "platform/gl_library.h"
-#include "runtime/demo_driver.h"
+#include "runtime/driver/demo_driver.h"
+#include "runtime/driver/frame_clock.h"
 #include "texturing/texture_slots.h"
 #include "tools/capture/capture_options.h"
-#include "tools/capture/frame_clock.h"
 #include "tools/capture/png_output.h"
 #include "tools/capture/progress_meter.h"
 #include "tools/capture/render_workers.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/capture/frame_clock.h"
+#include "runtime/driver/frame_clock.h"
 
 // What a worker renders and what it sends back.
 struct WorkerPlan {

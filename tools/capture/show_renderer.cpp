@@ -8,10 +8,10 @@
 
 #include "app/main_loop.h"
 #include "app/main_window.h"
-#include "app/startup_options.h"
-#include "app/window_state.h"
 #include "runtime/demo_clock.h"
-#include "runtime/demo_driver.h"
+#include "runtime/driver/demo_driver.h"
+#include "runtime/startup_options.h"
+#include "runtime/window_state.h"
 #include "scene/render_state.h"
 
 bool ShowRenderer::open(int width, int height, int supersample, std::string& error) {

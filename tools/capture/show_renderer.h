@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/capture/frame_clock.h"
+#include "runtime/driver/frame_clock.h"
 #include "tools/capture/framing.h"
 #include "tools/capture/render_target.h"
 

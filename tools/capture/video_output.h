@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/capture/frame_clock.h"
+#include "runtime/driver/frame_clock.h"
 
 // What a video holds and how it is encoded.
 struct VideoSettings {

@@ -1,10 +1,10 @@
-#include "app/settings_dialog.h"
+#include "app/sdl/settings_dialog.h"
 
 #include <gtest/gtest.h>
 #include <imgui.h>
 
-#include "app/startup_options.h"
-#include "app/window_state.h"
+#include "runtime/startup_options.h"
+#include "runtime/window_state.h"
 
 namespace {
 

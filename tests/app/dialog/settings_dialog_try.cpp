@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/settings_dialog.h"
-#include "app/startup_options.h"
-#include "app/window_state.h"
+#include "app/sdl/settings_dialog.h"
+#include "runtime/startup_options.h"
+#include "runtime/window_state.h"
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--layout") == 0) {

@@ -4,7 +4,7 @@
 
 #include "app/main_loop.h"
 #include "app/main_window.h"
-#include "app/window_state.h"
+#include "runtime/window_state.h"
 #include "tests/app/shell/shell_reset.h"
 #include "tests/support/fake_platform.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 #include "app/main_loop.h"
-#include "app/startup_options.h"
-#include "app/window_state.h"
 #include "runtime/demo_clock.h"
-#include "runtime/demo_driver.h"
+#include "runtime/driver/demo_driver.h"
+#include "runtime/startup_options.h"
+#include "runtime/window_state.h"
 
 // Puts the shell's process-wide state back to its start-up values.
 inline void resetShellState() {

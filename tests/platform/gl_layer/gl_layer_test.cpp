@@ -20,7 +20,7 @@ constexpr int kSize = 64;
 class GlLayer : public ::testing::Test {
   protected:
     void SetUp() override {
-        glLayerRestart();  // a new context for every test
+        gl_layer::restart();  // a new context for every test
         context_ = std::make_unique<GlTestContext>(kSize, kSize);
         ASSERT_TRUE(context_->ok());
         glClearColor(0, 0, 0, 0);
@@ -28,7 +28,7 @@ class GlLayer : public ::testing::Test {
     }
     void TearDown() override {
         context_.reset();
-        glLayerRestart();
+        gl_layer::restart();
     }
 
     std::array<int, 3> pixel(int x, int y) {  // y counted from the bottom, as in GL
@@ -181,7 +181,7 @@ TEST_F(GlLayer, LightsAKnownNormalAsTheFixedPipeline) {
 TEST_F(GlLayer, BatchesPrimitivesThatShareState) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
-    const long before = glLayerCounts().draws;
+    const long before = gl_layer::counts().draws;
     for (int i = 0; i < 100; ++i) {
         glPushMatrix();
         glTranslatef(0.01f * i, 0, 0);
@@ -191,13 +191,13 @@ TEST_F(GlLayer, BatchesPrimitivesThatShareState) {
         glPopMatrix();
     }
     glFlush();
-    EXPECT_EQ(glLayerCounts().draws - before, 1);
+    EXPECT_EQ(gl_layer::counts().draws - before, 1);
     fullQuad();
     fullQuad();
     glDisable(GL_BLEND);
     fullQuad();
     glFlush();
-    EXPECT_EQ(glLayerCounts().draws - before, 3);
+    EXPECT_EQ(gl_layer::counts().draws - before, 3);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/vorbis_stream.h"
+#include "platform/audio/vorbis_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto stream = platform::VorbisStream::openMemory(std::span<const std::uint8_t>(data, size));

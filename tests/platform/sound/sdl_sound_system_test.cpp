@@ -1,6 +1,6 @@
 // The sound system on SDL's dummy (real-time paced) and disk (writes the
 // output to a file) audio drivers.
-#include "platform/sdl_sound_system.h"
+#include "platform/sdl/sdl_sound_system.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

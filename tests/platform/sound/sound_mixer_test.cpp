@@ -1,5 +1,5 @@
 // The mixer driven block by block, without a device.
-#include "platform/sound_mixer.h"
+#include "platform/audio/sound_mixer.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,8 @@
 #include <numbers>
 #include <vector>
 
-#include "platform/fft_analyzer.h"
+#include "platform/audio/fft_analyzer.h"
+#include "platform/audio/vorbis_stream.h"
 #include "tests/platform/sound/tone_files.h"
 
 namespace {

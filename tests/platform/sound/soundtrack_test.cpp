@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/vorbis_stream.h"
+#include "platform/audio/vorbis_stream.h"
 #include "tests/platform/sound/tone_files.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <stdexcept>
 
-#include "platform/vorbis_stream.h"
+#include "platform/audio/vorbis_stream.h"
 #include "tools/make-music/ogg_vorbis_writer.h"
 
 namespace sound_test {

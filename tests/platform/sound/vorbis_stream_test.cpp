@@ -1,4 +1,4 @@
-#include "platform/vorbis_stream.h"
+#include "platform/audio/vorbis_stream.h"
 
 #include <gtest/gtest.h>
 

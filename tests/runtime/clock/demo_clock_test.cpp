@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/startup_options.h"
+#include "runtime/startup_options.h"
 #include "tests/support/fake_platform.h"
 
 namespace {

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "app/startup_options.h"
 #include "platform/sound_system.h"
 #include "runtime/demo_clock.h"
-#include "runtime/demo_driver.h"
+#include "runtime/driver/demo_driver.h"
 #include "runtime/input_record.h"
+#include "runtime/startup_options.h"
 #include "scene/scene_part.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/gl_test_context.h"

@@ -11,6 +11,7 @@
 #include "runtime/render_context.h"
 #include "test_jpegs.h"
 #include "tests/support/fake_platform.h"
+#include "texturing/texture_slots.h"
 
 namespace {
 
@@ -138,7 +139,7 @@ TEST_P(TextureFailureTest, SingleLoaderShowsTheFileNameAndExitsWithZero) {
         {
             auto fake = exitingPlatform();
             auto context = std::make_unique<RenderContext>();
-            context->loadJpegTexture(path.c_str(), 40);
+            loadJpegTexture(*context, path.c_str(), 40);
             std::fprintf(stderr, "loaded\n");
             std::_Exit(3);
         },
@@ -151,7 +152,7 @@ TEST_P(TextureFailureTest, AlphaLoaderExitsSilentlyForAFaultyAlphaFile) {
         {
             auto fake = exitingPlatform();
             auto context = std::make_unique<RenderContext>();
-            context->loadJpegTextureWithAlpha(goodPath.c_str(), path.c_str(), 20);
+            loadJpegTextureWithAlpha(*context, goodPath.c_str(), path.c_str(), 20);
             std::fprintf(stderr, "loaded\n");
             std::_Exit(3);
         },
@@ -168,7 +169,7 @@ TEST_P(TextureFailureTest, AlphaLoaderExitsSilentlyForAFaultyColourFile) {
         {
             auto fake = exitingPlatform();
             auto context = std::make_unique<RenderContext>();
-            context->loadJpegTextureWithAlpha(path.c_str(), goodPath.c_str(), 20);
+            loadJpegTextureWithAlpha(*context, path.c_str(), goodPath.c_str(), 20);
             std::fprintf(stderr, "loaded\n");
             std::_Exit(3);
         },

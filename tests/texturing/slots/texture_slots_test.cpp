@@ -125,7 +125,7 @@ TEST_F(TextureSlotsTest, JpegTextureHoldsThePictureBottomUpForEveryKindOfFile) {
         const Bytes jpeg =
             encodeJpeg(c.width, c.height, 3, testPattern(c.width, c.height, 3, slot), c.kind);
         const std::string path = writeJpeg(std::string(c.name) + ".jpg", jpeg);
-        context->loadJpegTexture(path.c_str(), slot);
+        loadJpegTexture(*context, path.c_str(), slot);
 
         ASSERT_NE(context->textureIds[slot], 0u);
         const Readback texture = readTexture(context->textureIds[slot], GL_RGB, 3);
@@ -147,7 +147,7 @@ TEST_F(TextureSlotsTest, TopOfThePictureIsTheLastTextureRow) {
     }
     const std::string path =
         writeJpeg("halves.jpg", encodeJpeg(w, h, 3, pixels, JpegKind::Baseline));
-    context->loadJpegTexture(path.c_str(), 7);
+    loadJpegTexture(*context, path.c_str(), 7);
     const Readback texture = readTexture(context->textureIds[7], GL_RGB, 3);
     ASSERT_EQ(texture.height, h);
     const std::uint8_t* bottomRow = &texture.pixels[0];
@@ -160,7 +160,7 @@ TEST_F(TextureSlotsTest, TopOfThePictureIsTheLastTextureRow) {
 
 TEST_F(TextureSlotsTest, BlankTextureIsBlackOfTheAskedSize) {
     for (auto [w, h] : {std::pair{128, 128}, std::pair{5, 3}}) {
-        context->createEmptyTexture(1, w, h);
+        createEmptyTexture(*context, 1, w, h);
         const Readback texture = readTexture(context->textureIds[1], GL_RGB, 3);
         EXPECT_EQ(texture.width, w);
         EXPECT_EQ(texture.height, h);
@@ -175,11 +175,11 @@ TEST_F(TextureSlotsTest, BlankTextureIsBlackOfTheAskedSize) {
 }
 
 TEST_F(TextureSlotsTest, SecondTextureInASlotReplacesTheEntryAndKeepsTheOldName) {
-    context->createEmptyTexture(20, 8, 8);
+    createEmptyTexture(*context, 20, 8, 8);
     const GLuint blank = context->textureIds[20];
     const Bytes jpeg = encodeJpeg(8, 8, 3, testPattern(8, 8, 3, 1), JpegKind::Baseline);
     const std::string path = writeJpeg("c.jpg", jpeg);
-    context->loadJpegTexture(path.c_str(), 20);
+    loadJpegTexture(*context, path.c_str(), 20);
     EXPECT_NE(context->textureIds[20], blank);
     EXPECT_TRUE(glIsTexture(blank));
 }
@@ -194,7 +194,7 @@ TEST_F(TextureSlotsTest, AlphaPairFollowsTheRowRules) {
     const Bytes alphaJpeg = encodeJpeg(w, h, 3, alphaPixels, JpegKind::Progressive);
     const std::string colourPath = writeJpeg("colour.jpg", colourJpeg);
     const std::string alphaPath = writeJpeg("alpha.jpg", alphaJpeg);
-    context->loadJpegTextureWithAlpha(colourPath.c_str(), alphaPath.c_str(), 20);
+    loadJpegTextureWithAlpha(*context, colourPath.c_str(), alphaPath.c_str(), 20);
     EXPECT_EQ(progressCalls, 1);
 
     const Readback texture = readTexture(context->textureIds[20], GL_RGBA, 4);
@@ -226,7 +226,7 @@ TEST_F(TextureSlotsTest, OneRowAlphaPairStaysTransparent) {
     const Bytes colour = encodeJpeg(8, 1, 3, testPattern(8, 1, 3, 2), JpegKind::Baseline);
     const Bytes alpha = encodeJpeg(8, 1, 3, Bytes(8 * 3, 200), JpegKind::Baseline);
     const std::string c = writeJpeg("c.jpg", colour), a = writeJpeg("a.jpg", alpha);
-    context->loadJpegTextureWithAlpha(c.c_str(), a.c_str(), 2);
+    loadJpegTextureWithAlpha(*context, c.c_str(), a.c_str(), 2);
     const Readback texture = readTexture(context->textureIds[2], GL_RGBA, 4);
     ASSERT_EQ(texture.height, 1);
     EXPECT_TRUE(std::all_of(texture.pixels.begin(), texture.pixels.end(),
@@ -265,9 +265,9 @@ TEST_F(TextureSlotsTest, MipmapSwitchAppliesToEveryTextureButTheFilm) {
     for (bool mipmaps : {false, true}) {
         SCOPED_TRACE(mipmaps);
         context->generateMipmaps = mipmaps;
-        context->createEmptyTexture(1, 16, 16);
-        context->loadJpegTexture(path.c_str(), 10);
-        context->loadJpegTextureWithAlpha(path.c_str(), path.c_str(), 20);
+        createEmptyTexture(*context, 1, 16, 16);
+        loadJpegTexture(*context, path.c_str(), 10);
+        loadJpegTextureWithAlpha(*context, path.c_str(), path.c_str(), 20);
         for (int slot : {1, 10, 20}) {
             const GLuint name = context->textureIds[slot];
             EXPECT_EQ(texParameter(name, GL_TEXTURE_MIN_FILTER),
@@ -291,10 +291,10 @@ TEST_F(TextureSlotsTest, LoadingResetsTheSlotBaseTheAlphaLoaderAddsIt) {
     const Bytes jpeg = encodeJpeg(8, 8, 3, testPattern(8, 8, 3, 5), JpegKind::Baseline);
     const std::string path = writeJpeg("b.jpg", jpeg);
     context->textureSlotBase = 100;
-    context->loadJpegTextureWithAlpha(path.c_str(), path.c_str(), 5);
+    loadJpegTextureWithAlpha(*context, path.c_str(), path.c_str(), 5);
     EXPECT_NE(context->textureIds[105], 0u);
     EXPECT_EQ(context->textureIds[5], 0u);
-    context->loadJpegTexture(path.c_str(), 6);
+    loadJpegTexture(*context, path.c_str(), 6);
     EXPECT_EQ(context->textureSlotBase, 0);
     EXPECT_NE(context->textureIds[6], 0u);
     EXPECT_EQ(context->textureIds[106], 0u);
@@ -316,7 +316,7 @@ TEST_F(TextureSlotsTest, TheDemoPicturesLoadAsTheyAreDrawn) {
         SCOPED_TRACE(c.file);
         const std::string path = std::string("textures/") + c.file + ".jpg";
         ASSERT_TRUE(std::filesystem::exists(path)) << "run from build/bin after building";
-        context->loadJpegTexture(path.c_str(), slot);
+        loadJpegTexture(*context, path.c_str(), slot);
         const Readback texture = readTexture(context->textureIds[slot], GL_RGB, 3);
         EXPECT_EQ(texture.width, c.size);
         EXPECT_EQ(texture.height, c.size);
@@ -333,7 +333,7 @@ TEST_F(TextureSlotsTest, TheDemoPicturesLoadAsTheyAreDrawn) {
         }
         ++slot;
     }
-    context->loadJpegTextureWithAlpha("textures/clouds4.jpg", "textures/clouds4a.jpg", slot);
+    loadJpegTextureWithAlpha(*context, "textures/clouds4.jpg", "textures/clouds4a.jpg", slot);
     const Readback clouds = readTexture(context->textureIds[slot], GL_RGBA, 4);
     ASSERT_EQ(clouds.width, 256);
     // The cloud fades to nothing at every edge.

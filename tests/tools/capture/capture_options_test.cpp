@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "runtime/demo_driver.h"
+#include "runtime/driver/demo_driver.h"
 #include "tools/capture/framing.h"
 #include "tools/capture/show_renderer.h"
 

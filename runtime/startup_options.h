@@ -1,6 +1,7 @@
 #pragma once
 // Start-up options: fixed values of the program that only the settings
-// dialog may change before the window opens.
+// dialog may change before the window opens. The application shell sets
+// them; the clock and the frame driver read them, so they live down here.
 // Off as shipped; a build configured with -DBRONTAVIK_ASK_SETTINGS=ON defines
 // BRONTAVIK_ASK_SETTINGS for every file and shows the dialog.
 #ifdef BRONTAVIK_ASK_SETTINGS

@@ -1,8 +1,9 @@
 #pragma once
 // The demo window, its device and GL contexts, and the display-mode state,
-// process-wide for the whole run.
+// process-wide for the whole run. The application shell creates and
+// releases them; the frame driver reads them.
 #include "platform/platform.h"
-#include "runtime/point4.h"
+#include "runtime/records/point4.h"
 
 inline bool fullscreen = true;
 inline Point4 windowTopLeft{0.0, 0.0, 0.0, 1};

@@ -3,8 +3,8 @@
 
 namespace platform {
 
-// The SDL2 build of the platform: one process-wide instance.
-Platform& sdlPlatform();
+// The SDL2 build of the platform; its one process-wide instance is
+// defaultPlatform().
 
 // Asks SDL for the demo's pixel format: the context the linked GL library
 // needs (compatibility for the system's GL 1.x, OpenGL ES 3.0 for the

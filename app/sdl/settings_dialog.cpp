@@ -1,4 +1,4 @@
-#include "app/settings_dialog.h"
+#include "app/sdl/settings_dialog.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/startup_options.h"
-#include "app/window_state.h"
 #include "platform/platform.h"
 
 namespace {
@@ -30,41 +28,6 @@ bool fileExists(const char* path) {
 }
 
 }  // namespace
-
-bool SettingsControls::isChecked(int id) const {
-    switch (id) {
-        case kId800x600:
-            return res800x600;
-        case kId1024x768:
-            return res1024x768;
-        case kId512x384:
-            return res512x384;
-        case kIdMusic:
-            return music;
-        case kIdWindowed:
-            return windowed;
-        case kIdOverlay:
-            return overlay;
-        default:
-            return false;
-    }
-}
-
-SettingsControls initialSettingsControls() {
-    SettingsControls controls;
-    controls.res1024x768 = true;
-    controls.music = true;
-    return controls;
-}
-
-void applySettingsControls(const SettingsControls& controls) {
-    if (controls.isChecked(kId1024x768)) highResolution = true;
-    if (controls.isChecked(kId800x600)) highResolution = false;
-    if (controls.isChecked(kId512x384)) lowResolution = true;
-    musicEnabled = controls.isChecked(kIdMusic);
-    fullscreen = !controls.isChecked(kIdWindowed);
-    overlayEnabled = controls.isChecked(kIdOverlay);
-}
 
 void styleSettingsDialog() {
     ImGuiIO& io = ImGui::GetIO();

@@ -1,4 +1,4 @@
-#include "platform/fft_analyzer.h"
+#include "platform/audio/fft_analyzer.h"
 
 #include <kiss_fftr.h>
 

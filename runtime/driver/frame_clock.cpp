@@ -1,7 +1,7 @@
-#include "tools/capture/frame_clock.h"
+#include "runtime/driver/frame_clock.h"
 
 #include "runtime/demo_clock.h"
-#include "runtime/demo_driver.h"
+#include "runtime/driver/demo_driver.h"
 #include "scene/main_scene.h"
 
 double frameTime(long frame, FrameRate rate) {

@@ -1,4 +1,4 @@
-#include "platform/sound_mixer.h"
+#include "platform/audio/sound_mixer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,8 +8,8 @@ namespace platform {
 
 struct SoundMixer::Voice {
     bool active = false;
-    std::shared_ptr<VorbisStream> stream;
-    std::shared_ptr<VorbisStream> retired;  // released by the decoder, not the device thread
+    std::shared_ptr<MusicStream> stream;
+    std::shared_ptr<MusicStream> retired;  // released by the decoder, not the device thread
     int rate = 0;
     double step = 1.0;  // source frames per output frame
     std::int64_t length = -1;
@@ -68,14 +68,14 @@ SoundMixer::SoundMixer(int mixRate, int channels)
 
 SoundMixer::~SoundMixer() = default;
 
-int SoundMixer::start(int channel, std::unique_ptr<VorbisStream> stream) {
+int SoundMixer::start(int channel, std::unique_ptr<MusicStream> stream) {
     if (!stream) return -1;
     // Decode the first chunk here, before the stream is shared with the
     // decoder, so the very next device block carries music.
     std::vector<float> first(2 * kDecodeChunk);
     std::size_t got = stream->read(first.data(), kDecodeChunk);
 
-    std::shared_ptr<VorbisStream> old;
+    std::shared_ptr<MusicStream> old;
     {
         std::lock_guard lock(mutex_);
         int chosen = -1;
@@ -322,11 +322,11 @@ void SoundMixer::DeviceClock::tick(double now, double period) {
 
 bool SoundMixer::decodeAhead() {
     bool worked = false;
-    std::vector<std::shared_ptr<VorbisStream>> released;
+    std::vector<std::shared_ptr<MusicStream>> released;
     std::vector<float> scratch;
     for (std::size_t i = 0; i < voices_.size(); ++i) {
         Voice& v = *voices_[i];
-        std::shared_ptr<VorbisStream> stream;
+        std::shared_ptr<MusicStream> stream;
         std::uint64_t generation = 0;
         std::int64_t seekTo = -1;
         std::size_t want = 0;

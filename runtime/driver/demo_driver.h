@@ -16,6 +16,11 @@ inline constexpr double endTime = 81.0;
 inline constexpr double fadeEndThreshold = static_cast<double>(0.999f);
 inline constexpr const char* kFrameLogFile = "partdemotake4-5200.log";
 
+// Releases the window, its GL context and the display mode when the fade-out
+// is complete. The application shell, which owns the window, installs its
+// release here when it creates the window; the driver sits below it.
+inline void (*windowRelease)() = nullptr;
+
 // Runs once with the window's GL context current: offscreen buffer, card
 // detection, film texture, the main scene and its textures, hidden cursor,
 // music, clock, timeline, frame-rate log, demo time 0.

@@ -1,4 +1,4 @@
-#include "platform/sdl_sound_system.h"
+#include "platform/sdl/sdl_sound_system.h"
 
 #include <SDL.h>
 
@@ -154,6 +154,11 @@ void SdlSoundSystem::close() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         audioSubsystem_ = false;
     }
+}
+
+SoundSystem& defaultSoundSystem() {
+    static auto* system = new SdlSoundSystem();
+    return *system;
 }
 
 }  // namespace platform

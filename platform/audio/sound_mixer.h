@@ -1,5 +1,5 @@
 #pragma once
-// The mixer behind the SDL sound system, free of any device so it can be
+// The mixer behind the desktop sound systems, free of any device so it can be
 // driven directly: channels that stream decoded music from a ring filled
 // ahead of time by decodeAhead() (a decoder thread), mixing into 16-bit
 // stereo with per-channel volume, positions interpolated between device
@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/vorbis_stream.h"
+#include "platform/audio/music_stream.h"
 
 namespace platform {
 
@@ -32,7 +32,7 @@ class SoundMixer {
     // Starts `stream` on `channel` (-1: the first free one) at full volume,
     // decoding its first block right away so the next device block already
     // carries it. Returns the channel or -1.
-    int start(int channel, std::unique_ptr<VorbisStream> stream);
+    int start(int channel, std::unique_ptr<MusicStream> stream);
     // Position in frames of the channel's stream at time `nowNanos` (on the
     // clock the device blocks are stamped with): interpolated through the
     // last block along the device's smoothed block times, never beyond what

@@ -1,4 +1,4 @@
-#include "platform/sdl_platform.h"
+#include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
 
@@ -423,7 +423,7 @@ int virtualKeyFromSdl(int key) {
     }
 }
 
-Platform& sdlPlatform() {
+Platform& defaultPlatform() {
     static SdlPlatform instance;
     return instance;
 }

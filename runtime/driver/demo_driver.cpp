@@ -1,4 +1,4 @@
-#include "runtime/demo_driver.h"
+#include "runtime/driver/demo_driver.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -7,14 +7,13 @@
 #include <cstring>
 #include <functional>
 
-#include "app/main_window.h"
-#include "app/startup_options.h"
-#include "app/window_state.h"
 #include "platform/platform.h"
 #include "runtime/demo_clock.h"
 #include "runtime/input_record.h"
 #include "runtime/render_context.h"
+#include "runtime/startup_options.h"
 #include "runtime/title_stats.h"
+#include "runtime/window_state.h"
 #include "scene/billboards.h"
 #include "scene/main_scene.h"
 #include "scene/render_state.h"
@@ -75,7 +74,7 @@ void initDemo() {
 void drawFrame() {
     if (drawShowFrame(stepDemoClock)) return;
     if (musicEnabled) closeMusic();
-    releaseMainWindow();
+    if (windowRelease != nullptr) windowRelease();
     platform::current().exitProcess(0);
 }
 

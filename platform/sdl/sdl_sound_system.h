@@ -11,8 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/fft_analyzer.h"
-#include "platform/sound_mixer.h"
+#include "platform/audio/fft_analyzer.h"
+#include "platform/audio/sound_mixer.h"
+#include "platform/audio/vorbis_stream.h"
 #include "platform/sound_system.h"
 
 namespace platform {
