@@ -5,6 +5,7 @@
 # with Escape held after 3 s must end about 2.9 s later.
 set -uo pipefail
 bin=${1:?usage: show_end_to_end.sh BIN_DIR}
+with_display=$(cd "$(dirname "$0")/../../support" && pwd)/with_display.sh
 cd "$bin"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -38,7 +39,7 @@ echo "total=$(echo "$end - $start" | bc)"
 exit 0
 INNER
 
-out=$(timeout 200 xvfb-run -a -s "-screen 0 800x600x24" bash "$work/run.sh" full "$work/full.raw")
+out=$(timeout 200 "$with_display" 800x600x24 bash "$work/run.sh" full "$work/full.raw")
 echo "$out"
 grep -q '^exit=0$' <<<"$out" || fail "full run exit code"
 grep -qE '^title=\[X:.{1,20}Y:.{1,20}Time:.{1,15}Fps:.{1,16}Aux:' <<<"$out" || fail "statistics title"
@@ -49,7 +50,7 @@ echo "$stats" | grep -E 'Length|Maximum amplitude|RMS     amplitude'
 awk '/^Length \(seconds\)/{ exit !($3 > 70) }' <<<"$stats" || fail "audio length"
 awk '/^RMS     amplitude/{ exit !($3 > 0.01) }' <<<"$stats" || fail "audio is silent"
 
-out=$(timeout 100 xvfb-run -a -s "-screen 0 800x600x24" bash "$work/run.sh" escape "$work/esc.raw")
+out=$(timeout 100 "$with_display" 800x600x24 bash "$work/run.sh" escape "$work/esc.raw")
 echo "$out"
 grep -q '^exit=0$' <<<"$out" || fail "escape run exit code"
 awk -F= '/^afterEscape=/{ exit !($2 > 2.6 && $2 < 4.0) }' <<<"$out" || fail "fade after Escape"
