@@ -27,8 +27,10 @@ start=$(date +%s.%N)  # the window shows its statistics: the show is running
 sleep 3
 echo "title=[$(xdotool getwindowname "$win")]"
 if [[ $mode == escape ]]; then
+    # Held for a second: the program looks at the key once a frame, after the
+    # frame's messages, and a busy machine draws only a few frames a second.
     pressed=$(date +%s.%N)
-    xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+    xdotool keydown Escape; sleep 1; xdotool keyup Escape
 fi
 wait $pid
 code=$?
@@ -43,7 +45,10 @@ out=$(timeout 200 "$with_display" 800x600x24 bash "$work/run.sh" full "$work/ful
 echo "$out"
 grep -q '^exit=0$' <<<"$out" || fail "full run exit code"
 grep -qE '^title=\[X:.{1,20}Y:.{1,20}Time:.{1,15}Fps:.{1,16}Aux:' <<<"$out" || fail "statistics title"
-awk -F= '/^total=/{ exit !($2 > 80 && $2 < 95) }' <<<"$out" || fail "full run length"
+# The show's clock is the music's, and the disk driver waits a buffer's
+# length after writing each buffer, so on a busy machine the music, and with
+# it the show, takes some seconds longer than its 84 s; never less.
+awk -F= '/^total=/{ exit !($2 > 80 && $2 < 110) }' <<<"$out" || fail "full run length"
 # What the disk driver wrote is the soundtrack: loud enough, not clipped.
 stats=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$work/full.raw" -n stat 2>&1)
 echo "$stats" | grep -E 'Length|Maximum amplitude|RMS     amplitude'
