@@ -58,5 +58,8 @@ awk '/^RMS     amplitude/{ exit !($3 > 0.01) }' <<<"$stats" || fail "audio is si
 out=$(timeout 100 "$with_display" 800x600x24 bash "$work/run.sh" escape "$work/esc.raw")
 echo "$out"
 grep -q '^exit=0$' <<<"$out" || fail "escape run exit code"
-awk -F= '/^afterEscape=/{ exit !($2 > 2.6 && $2 < 4.0) }' <<<"$out" || fail "fade after Escape"
+# The fade is 2.9 s of the music's clock; the show sees Escape at its next
+# frame, and on a busy machine (a few frames a second, the music behind real
+# time) the whole takes a few seconds more, still far from the show's end.
+awk -F= '/^afterEscape=/{ exit !($2 > 2.6 && $2 < 8.0) }' <<<"$out" || fail "fade after Escape"
 echo "1 passed, 0 failed"
