@@ -122,8 +122,16 @@ void runSettingsDialog() {
     SettingsAction action = SettingsAction::None;
     while (action == SettingsAction::None) {
         SDL_Event event;
-        // Wait for input rather than spin; the timeout keeps the window drawn.
-        if (SDL_WaitEventTimeout(&event, 100)) {
+        // Poll, resting between looks, and redraw at least every 100 ms.
+        // SDL_WaitEventTimeout would wake itself by sending an X event to the
+        // window over a second connection; when Enter or Escape then closes
+        // the dialog at once, the window can be gone before the X server
+        // takes that event, and the BadWindow error ends the process.
+        bool received = false;
+        for (int rest = 0; rest < 10 && !(received = SDL_PollEvent(&event)); ++rest) {
+            SDL_Delay(10);
+        }
+        if (received) {
             do {
                 ImGui_ImplSDL2_ProcessEvent(&event);
                 if (event.type == SDL_QUIT || (event.type == SDL_WINDOWEVENT &&

@@ -9,10 +9,12 @@ shift
 work="$root/build-web/browser-test"
 mkdir -p "$work"
 
-# playwright-core from npm, only when missing; it drives /usr/bin/chromium.
-if [[ ! -d "$work/node_modules/playwright-core" ]]; then
-    cp "$root/tests/browser/package.json" "$work/package.json"
-    (cd "$work" && npm install --no-audit --no-fund --silent)
+# playwright-core from npm, exactly as the lock file has it, installed again
+# whenever the lock file changes; it drives /usr/bin/chromium.
+if [[ ! -d "$work/node_modules/playwright-core" ]] ||
+    ! cmp -s "$root/tests/browser/package-lock.json" "$work/package-lock.json"; then
+    cp "$root/tests/browser/package.json" "$root/tests/browser/package-lock.json" "$work/"
+    (cd "$work" && npm ci --no-audit --no-fund --silent)
 fi
 
 # The desktop program's stills at the scene times the browser draws.
@@ -22,14 +24,19 @@ for t in 5 20 45 79; do
         ./brontavik-capture --at "$t" --png "$work/desktop-$t.png")
 done
 
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server --bind 127.0.0.1 --directory "$site" "$port" >"$work/server.log" 2>&1 &
+# The server takes a free port itself (port 0) and names it once it listens,
+# so no other program can take the port between choosing and binding it.
+python3 -u -m http.server --bind 127.0.0.1 --directory "$site" 0 >"$work/server.log" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+port=""
+for _ in $(seq 300); do
+    port=$(sed -n 's/^Serving HTTP on .* port \([0-9]*\) .*/\1/p' "$work/server.log")
+    [[ -n "$port" ]] && break
+    kill -0 "$server" 2>/dev/null || break
     sleep 0.1
 done
+[[ -n "$port" ]] || { cat "$work/server.log" >&2; echo "browser tests: the server did not start" >&2; exit 1; }
 
 SITE_DIR="$site" NODE_PATH="$work/node_modules" node "$root/tests/browser/browser_test.js" \
     "http://127.0.0.1:$port/" "$work" "$@"

@@ -35,7 +35,8 @@ xdotool key --window "$win" alt+F4 2>/dev/null
 wait $pid
 echo "exit=$?"
 INNER
-out=$(timeout 60 xvfb-run -a -s "-screen 0 800x600x24" bash "$work/play.sh" "$prefix" "$work/err")
+out=$(timeout 60 "$here/../support/with_display.sh" 800x600x24 bash "$work/play.sh" "$prefix" \
+    "$work/err")
 echo "$out"
 grep -q '^title=\[X:.*Fps:' <<<"$out" || fail "installed show did not draw ($(cat "$work/err"))"
 grep -q '^exit=0$' <<<"$out" || fail "installed show exit code"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Tries the settings dialog as a user would, inside an X server (run under
-# xvfb-run): clicks with xdotool, screenshots with ImageMagick's import.
+# Tries the settings dialog as a user would, inside an X server of its own
+# (run under tests/support/with_display.sh): clicks with xdotool,
+# screenshots with ImageMagick's import.
 # Usage: try_dialog.sh DIALOG_PROGRAM SCREENSHOT_DIR
 set -u
+source "$(dirname "$0")/../../support/wait_for_window.sh"
 program=$1
 shots=$2
 mkdir -p "$shots"
@@ -19,7 +21,7 @@ start() {
     out=$(mktemp)
     "$program" >"$out" 2>&1 &
     pid=$!
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" | head -1)
+    window=$(wait_for_window "$title" "$pid")
     [ -n "$window" ] || { fail "no dialog window"; kill "$pid"; return 1; }
     sleep 0.5  # first frames drawn
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The program built with the settings dialog on, tried under Xvfb (run
-# inside xvfb-run with a 1024x768 screen): OK with 1024 by 768 opens the
-# 800 by 600 window at the top-left corner; Cancel ends with exit code 0
+# The program built with the settings dialog on, tried under Xvfb (run in
+# an X server of its own with a 1024x768 screen): OK with 1024 by 768 opens
+# the 800 by 600 window at the top-left corner; Cancel ends with exit code 0
 # before any window. Usage: try_program.sh PROGRAM LAYOUT_PROGRAM SCREENSHOT_DIR
 set -u
+source "$(dirname "$0")/../../support/wait_for_window.sh"
 program=$1
 layoutProgram=$2
 shots=$3
@@ -27,7 +28,7 @@ clickOn() {
 run() {
     "$program" >"$shots/program.log" 2>&1 &
     pid=$!
-    dialog=$(timeout 20 xdotool search --sync --onlyvisible --name "Brontavik settings" | head -1)
+    dialog=$(wait_for_window "Brontavik settings" "$pid")
     [ -n "$dialog" ] || { fail "no settings dialog"; kill "$pid"; return 1; }
     sleep 0.5
 }

@@ -4,14 +4,16 @@
 # display reachable it reports the failing step and ends with exit code 0.
 set -uo pipefail
 bin=${1:?usage: end_to_end.sh BIN_DIR}
+with_display=$(cd "$(dirname "$0")/../../support" && pwd)/with_display.sh
 cd "$bin"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 export BRONTAVIK_NO_MESSAGE_BOXES=1 SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 fail() { echo "FAIL: $*"; exit 1; }
 
-inner=$(mktemp)
-cat >"$inner" <<'INNER'
+cat >"$work/run.sh" <<'INNER'
 set -uo pipefail
-./brontavik 2>/tmp/brontavik-e2e.err &
+./brontavik 2>"$1" &
 pid=$!
 for _ in $(seq 100); do
     # The first frame already replaces the title with the statistics line.
@@ -30,8 +32,7 @@ end=$(date +%s.%N)
 echo "exit=$code"
 echo "closeSeconds=$(echo "$end - $start" | bc)"
 INNER
-out=$(timeout 60 xvfb-run -a -s "-screen 0 800x600x24" bash "$inner")
-rm -f "$inner"
+out=$(timeout 60 "$with_display" 800x600x24 bash "$work/run.sh" "$work/err")
 echo "$out"
 grep -q '^title=\[ = Brontavik 2006  \. KRV / Zolvi 2006 = \]$' <<<"$out" ||
     grep -q '^title=\[X:' <<<"$out" || fail "window title"
