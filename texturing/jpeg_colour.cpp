@@ -55,6 +55,20 @@ void convertYCbCrLine(const JpegColourTables& tables, const std::uint8_t* y, con
     }
 }
 
+void convertRgbLine(const std::uint8_t* r, const std::uint8_t* g, const std::uint8_t* b, int count,
+                    std::uint8_t* out) {
+    for (int x = 0; x < count; ++x) {
+        out[4 * x] = r[x];
+        out[4 * x + 1] = g[x];
+        out[4 * x + 2] = b[x];
+        out[4 * x + 3] = 0;
+    }
+}
+
+void upsampleRow(const std::uint8_t* in, int h, int hMax, int count, std::uint8_t* out) {
+    for (int x = 0; x < count; ++x) out[x] = in[x * h / hMax];
+}
+
 // --- Eight pixels at a time -------------------------------------------------
 
 #if defined(__GNUC__)
@@ -65,6 +79,8 @@ namespace {
 
 typedef std::int32_t Lanes __attribute__((vector_size(32)));
 typedef std::uint8_t Bytes8 __attribute__((vector_size(8)));
+typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
+typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
 typedef std::uint8_t Bytes4 __attribute__((vector_size(4)));
 
 [[gnu::always_inline]] inline Lanes clampLanes(Lanes value) {
@@ -171,4 +187,93 @@ void convertYCbCrLinesWide(const std::uint8_t* y, const std::uint8_t* y2, const 
                            std::uint8_t* out2) {
     static const ConvertFunction chosen = chooseConvert();
     chosen(y, y2, cb, cr, count, chromaStep, out, out2);
+}
+
+namespace {
+
+[[gnu::always_inline]] inline Bytes16 loadBytes16(const std::uint8_t* p) {
+    Bytes16 bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    return bytes;
+}
+
+[[gnu::always_inline]] inline void convertRgbBody(const std::uint8_t* r, const std::uint8_t* g,
+                                                  const std::uint8_t* b, int count,
+                                                  std::uint8_t* out) {
+    const Bytes16 zero = {};
+    for (int x = 0; x < count; x += 16) {
+        Bytes16 red = loadBytes16(r + x);
+        Bytes16 green = loadBytes16(g + x);
+        Bytes16 blue = loadBytes16(b + x);
+        // R G interleaved, B 0 interleaved, then the two pairs interleaved.
+        Bytes32 rg = __builtin_shufflevector(red, green, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21,
+                                             6, 22, 7, 23, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13,
+                                             29, 14, 30, 15, 31);
+        Bytes32 b0 = __builtin_shufflevector(blue, zero, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21,
+                                             6, 22, 7, 23, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13,
+                                             29, 14, 30, 15, 31);
+        Bytes32 low =
+            __builtin_shufflevector(rg, b0, 0, 1, 32, 33, 2, 3, 34, 35, 4, 5, 36, 37, 6, 7, 38, 39,
+                                    8, 9, 40, 41, 10, 11, 42, 43, 12, 13, 44, 45, 14, 15, 46, 47);
+        Bytes32 high = __builtin_shufflevector(rg, b0, 16, 17, 48, 49, 18, 19, 50, 51, 20, 21, 52,
+                                               53, 22, 23, 54, 55, 24, 25, 56, 57, 26, 27, 58, 59,
+                                               28, 29, 60, 61, 30, 31, 62, 63);
+        std::memcpy(out + 4 * x, &low, 32);
+        std::memcpy(out + 4 * x + 32, &high, 32);
+    }
+}
+
+[[gnu::always_inline]] inline void upsampleBody(const std::uint8_t* in, int h, int hMax, int count,
+                                                std::uint8_t* out) {
+    if (hMax != 2 * h) {
+        upsampleRow(in, h, hMax, count, out);
+        return;
+    }
+    for (int x = 0; x < count; x += 32) {
+        Bytes16 samples = loadBytes16(in + x / 2);
+        Bytes32 doubled =
+            __builtin_shufflevector(samples, samples, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7,
+                                    7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14, 15, 15);
+        std::memcpy(out + x, &doubled, 32);
+    }
+}
+
+void convertRgbGeneric(const std::uint8_t* r, const std::uint8_t* g, const std::uint8_t* b,
+                       int count, std::uint8_t* out) {
+    convertRgbBody(r, g, b, count, out);
+}
+
+void upsampleGeneric(const std::uint8_t* in, int h, int hMax, int count, std::uint8_t* out) {
+    upsampleBody(in, h, hMax, count, out);
+}
+
+#if defined(__x86_64__)
+[[gnu::target("avx2")]] void convertRgbAvx2(const std::uint8_t* r, const std::uint8_t* g,
+                                            const std::uint8_t* b, int count, std::uint8_t* out) {
+    convertRgbBody(r, g, b, count, out);
+}
+
+[[gnu::target("avx2")]] void upsampleAvx2(const std::uint8_t* in, int h, int hMax, int count,
+                                          std::uint8_t* out) {
+    upsampleBody(in, h, hMax, count, out);
+}
+#endif
+
+}  // namespace
+
+void convertRgbLineWide(const std::uint8_t* r, const std::uint8_t* g, const std::uint8_t* b,
+                        int count, std::uint8_t* out) {
+#if defined(__x86_64__)
+    static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+    if (avx2) return convertRgbAvx2(r, g, b, count, out);
+#endif
+    convertRgbGeneric(r, g, b, count, out);
+}
+
+void upsampleRowWide(const std::uint8_t* in, int h, int hMax, int count, std::uint8_t* out) {
+#if defined(__x86_64__)
+    static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+    if (avx2) return upsampleAvx2(in, h, hMax, count, out);
+#endif
+    upsampleGeneric(in, h, hMax, count, out);
 }

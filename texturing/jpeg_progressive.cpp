@@ -1,5 +1,6 @@
-// Progressive scans (T.81 Annex G) into whole-image coefficient arrays, and
-// the reconstruction of MCU rows from them.
+// Progressive scans (T.81 Annex G), and the scans of sequential images that
+// send their components in several scans, into whole-image coefficient
+// arrays; the reconstruction of MCU rows from them.
 #include <cstring>
 
 #include "texturing/jpeg_decoder.h"
@@ -8,27 +9,31 @@
 
 using namespace jpeg_error;
 
-void JpegDecoder::decodeProgressiveScans() {
-    for (;;) {
-        int marker = processMarkers();
+void JpegDecoder::decodeBufferedScans(bool firstScanRead) {
+    if (firstScanRead) {
+        prepareScan();
+        decodeBufferedScan();
+    }
+    for (bool afterScan = firstScanRead;; afterScan = true) {
+        int marker = processMarkers(afterScan);
         if (marker == 0xD9) break;
         if (marker != 0xDA) jpegFail(kUnexpectedMarker);
         readScanHeader();
         prepareScan();
-        decodeProgressiveScan();
+        decodeBufferedScan();
     }
     // Reconstruction covers every component in frame order.
     scanCount_ = componentCount_;
     for (int c = 0; c < componentCount_; ++c) scan_[c].component = c;
 }
 
-void JpegDecoder::decodeProgressiveScan() {
-    // Progressive scans read through the plain reader on both paths.
-    decodeProgressiveScanWith(plainReader_);
+void JpegDecoder::decodeBufferedScan() {
+    // These scans read through the plain reader on both paths.
+    decodeBufferedScanWith(plainReader_);
 }
 
 template <class Reader>
-void JpegDecoder::decodeProgressiveScanWith(Reader& reader) {
+void JpegDecoder::decodeBufferedScanWith(Reader& reader) {
     if (scanCount_ == 1) {
         // Non-interleaved: one block per MCU over the blocks holding samples.
         const Component& component = components_[scan_[0].component];
@@ -38,7 +43,7 @@ void JpegDecoder::decodeProgressiveScanWith(Reader& reader) {
                     if (restartsLeft_ == 0) restartInterval(reader);
                     --restartsLeft_;
                 }
-                decodeProgressiveBlock(reader, 0, bx, by);
+                decodeBufferedBlock(reader, 0, bx, by);
             }
         }
         return;
@@ -53,8 +58,8 @@ void JpegDecoder::decodeProgressiveScanWith(Reader& reader) {
                 const Component& component = components_[scan_[s].component];
                 for (int by = 0; by < component.v; ++by) {
                     for (int bx = 0; bx < component.h; ++bx) {
-                        decodeProgressiveBlock(reader, s, mx * component.h + bx,
-                                               my * component.v + by);
+                        decodeBufferedBlock(reader, s, mx * component.h + bx,
+                                            my * component.v + by);
                     }
                 }
             }
@@ -63,11 +68,16 @@ void JpegDecoder::decodeProgressiveScanWith(Reader& reader) {
 }
 
 template <class Reader>
-void JpegDecoder::decodeProgressiveBlock(Reader& source, int scanIndex, int blockX, int blockY) {
+void JpegDecoder::decodeBufferedBlock(Reader& source, int scanIndex, int blockX, int blockY) {
     Component& component = components_[scan_[scanIndex].component];
     if (blockX < 0 || blockY < 0 || blockX >= component.blocksPerRow ||
         blockY >= component.blocksPerColumn) {
         jpegFail(kBlockLimit);
+    }
+    if (!progressive_) {
+        decodeSequentialCoefficients(
+            source, scanIndex, static_cast<std::size_t>(blockY) * component.blocksPerRow + blockX);
+        return;
     }
     // A block inside an end-of-band run of a first AC scan holds no data.
     if (approxHigh_ == 0 && spectralStart_ != 0 && eobRun_ > 0) {
@@ -192,7 +202,7 @@ void JpegDecoder::decodeProgressiveBlock(Reader& source, int scanIndex, int bloc
     reader.flush();
 }
 
-void JpegDecoder::reconstructProgressiveRow() {
+void JpegDecoder::reconstructBufferedRow() {
     static const std::int32_t kNoTable[64] = {};
     for (int c = 0; c < componentCount_; ++c) {
         Component& component = components_[c];

@@ -10,22 +10,25 @@ using namespace jpeg_error;
 
 namespace {
 
-constexpr int kRestartSearchBytes = 1536;
+// Where decodeSequentialBlock puts a coefficient: natural order (the plain
+// path), dequantised and transposed for idctFast (the fast path), or zigzag
+// order as decoded (whole-image coefficient arrays).
+enum class Store { kNatural, kFastTransposed, kZigzag };
 
 // Decodes one block's DC difference and AC coefficients (T.81 Annex F) into
-// `block` (zeroed). The plain path keeps the coefficients in natural order;
-// the fast path stores them dequantised (with the table in zigzag order) and
-// transposed for idctFast. Returns
-// whether any AC coefficient was present.
-template <bool Fast, class Reader>
+// `block` (zeroed), with the quantisation table in zigzag order for
+// kFastTransposed. Returns whether any AC coefficient was present.
+template <Store Layout, class Reader>
 inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTable,
                                   const JpegHuffmanTable& acTable, const std::int32_t* zigzagQuant,
                                   int& predictor, std::int16_t* block) {
     auto store = [&](int k, int value) {
-        if constexpr (Fast) {
+        if constexpr (Layout == Store::kFastTransposed) {
             block[kJpegTransposedOrder[k]] = dequantiseFast(value, zigzagQuant[k]);
-        } else {
+        } else if constexpr (Layout == Store::kNatural) {
             block[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value);
+        } else {
+            block[k] = static_cast<std::int16_t>(value);
         }
     };
     JpegBitCursor<Reader> reader(source);
@@ -83,7 +86,18 @@ void JpegDecoder::startFirstScan() {
     int marker = processMarkers();
     if (marker != 0xDA) jpegFail(kUnexpectedMarker);
     readScanHeader();
-    prepareScan();
+    bool seen[kMaxComponents] = {};
+    for (int i = 0; i < scanCount_; ++i) seen[scan_[i].component] = true;
+    bool all = scanCount_ == componentCount_;
+    for (int c = 0; c < componentCount_; ++c) all = all && seen[c];
+    if (all) {
+        // One scan with every component: decoded one MCU row at a time.
+        prepareScan();
+        return;
+    }
+    // The components come in several scans: all of them are read now.
+    allocateCoefficients();
+    decodeBufferedScans(true);
 }
 
 void JpegDecoder::decodeSequentialRow() {
@@ -92,6 +106,18 @@ void JpegDecoder::decodeSequentialRow() {
     } else {
         decodeSequentialRowWith<false>(plainReader_);
     }
+}
+
+void JpegDecoder::decodeSequentialCoefficients(JpegPlainBitReader& reader, int scanIndex,
+                                               std::size_t blockIndex) {
+    Component& component = components_[scan_[scanIndex].component];
+    // Each block is sent once, into arrays that start out zero.
+    std::int16_t* coefficients = component.acCoefficients + blockIndex * 64;
+    decodeSequentialBlock<Store::kZigzag>(reader, *huffman_[scan_[scanIndex].dcSlot],
+                                          *huffman_[scan_[scanIndex].acSlot], nullptr,
+                                          component.dcPredictor, coefficients);
+    component.dcCoefficients[blockIndex] = coefficients[0];
+    coefficients[0] = 0;
 }
 
 template <bool Fast, class Reader>
@@ -114,7 +140,8 @@ void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
             for (int by = 0; by < component.v; ++by) {
                 for (int bx = 0; bx < component.h; ++bx) {
                     clearBlock(block_);
-                    bool acPresent = decodeSequentialBlock<Fast>(
+                    constexpr Store layout = Fast ? Store::kFastTransposed : Store::kNatural;
+                    bool acPresent = decodeSequentialBlock<layout>(
                         reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor, block_);
                     std::uint8_t* out = component.samples +
                                         static_cast<std::size_t>(by * 8) * component.sampleStride +
@@ -138,20 +165,23 @@ void JpegDecoder::restartInterval(Reader& reader) {
 template void JpegDecoder::restartInterval(JpegPlainBitReader&);
 template void JpegDecoder::restartInterval(JpegFastBitReader&);
 
+// Finds the restart marker that ends an interval. Like libjpeg, bytes before
+// it that are no marker (stray data, FF 00 pairs, fill bytes) and codes no
+// frame uses (below C0: TEM and the reserved ones) are passed over. Any other
+// marker, or a restart marker with another number, fails.
 void JpegDecoder::readRestartMarker() {
-    int byte = 0;
-    if (input_.pendingMarker >= 0) {
-        byte = input_.pendingMarker;
-        input_.pendingMarker = -1;
-    } else {
-        int searched = 0;
-        do {
-            if (searched++ >= kRestartSearchBytes) jpegFail(kRestartMarker);
+    int byte = input_.pendingMarker;
+    input_.pendingMarker = -1;
+    for (;;) {
+        if (byte < 0 || byte == 0) {
+            do byte = input_.readByte();
+            while (byte != 0xFF);
             byte = input_.readByte();
-        } while (byte != 0xFF);
-        byte = input_.readByte();
+        }
+        while (byte == 0xFF) byte = input_.readByte();
+        if (byte != 0 && byte >= 0xC0) break;
+        byte = -1;
     }
-    while (byte == 0xFF) byte = input_.readByte();
     if (byte != 0xD0 + nextRestart_) jpegFail(kRestartMarker);
     nextRestart_ = (nextRestart_ + 1) & 7;
 }

@@ -209,7 +209,7 @@ TEST(JpegDecoder, SourceThatNeverEndsNorDeliversDoesNotHang) {
 
 TEST(JpegDecoder, SourceIsUsedOnceAndReleasedOnce) {
     Bytes file = colourFile(16, 16, 2, 2);
-    MemoryByteSource source(file);
+    CountingByteSource source(file);
     {
         JpegDecoder decoder(&source, true);
         EXPECT_EQ(source.beginCount, 1);

@@ -13,18 +13,6 @@
 
 namespace jpeg_test {
 
-int MemoryByteSource::read(std::uint8_t* buffer, int wanted, bool* endFlag) {
-    int call = readCount++;
-    if (call == failOnRead) return -1;
-    std::size_t left = bytes_.size() - position_;
-    std::size_t count = std::min<std::size_t>(
-        {left, static_cast<std::size_t>(wanted), static_cast<std::size_t>(chunk_)});
-    if (count > 0) std::memcpy(buffer, bytes_.data() + position_, count);
-    position_ += count;
-    if (position_ == bytes_.size()) *endFlag = true;
-    return static_cast<int>(count);
-}
-
 namespace {
 
 struct Random {
@@ -180,15 +168,35 @@ std::vector<std::uint8_t> encodeJpeg(const Image& image, const EncodeOptions& op
     if (image.channels == 2 || (image.channels == 4 && !options.cmyk)) {
         jpeg_set_colorspace(&info, JCS_UNKNOWN);
     }
+    if (options.rgb) jpeg_set_colorspace(&info, JCS_RGB);
     jpeg_set_quality(&info, options.quality, TRUE);
     if (image.channels == 3) {
         info.comp_info[0].h_samp_factor = options.lumaH;
         info.comp_info[0].v_samp_factor = options.lumaV;
+        for (std::size_t c = 0; c < options.sampling.size() && c < 3; ++c) {
+            info.comp_info[c].h_samp_factor = options.sampling[c].first;
+            info.comp_info[c].v_samp_factor = options.sampling[c].second;
+        }
     }
     info.optimize_coding = options.optimize ? TRUE : FALSE;
     info.arith_code = options.arithmetic ? TRUE : FALSE;
     info.restart_in_rows = options.restartRows;
     if (options.progressive) jpeg_simple_progression(&info);
+    std::vector<jpeg_scan_info> scans;
+    for (const EncodeOptions::Scan& scan : options.scans) {
+        jpeg_scan_info one{};
+        one.comps_in_scan = static_cast<int>(scan.components.size());
+        for (int i = 0; i < one.comps_in_scan; ++i) one.component_index[i] = scan.components[i];
+        one.Ss = scan.ss;
+        one.Se = scan.se;
+        one.Ah = scan.ah;
+        one.Al = scan.al;
+        scans.push_back(one);
+    }
+    if (!scans.empty()) {
+        info.scan_info = scans.data();
+        info.num_scans = static_cast<int>(scans.size());
+    }
     jpeg_start_compress(&info, TRUE);
     std::size_t stride = static_cast<std::size_t>(image.width) * image.channels;
     while (info.next_scanline < info.image_height) {
@@ -202,10 +210,11 @@ std::vector<std::uint8_t> encodeJpeg(const Image& image, const EncodeOptions& op
     return bytes;
 }
 
-Decoded decodeAll(const std::vector<std::uint8_t>& bytes, bool fast, int chunk) {
+Decoded decodeAll(const std::vector<std::uint8_t>& bytes, bool fast, int chunk,
+                  JpegKernels kernels) {
     Decoded result;
     MemoryByteSource source(bytes, chunk);
-    JpegDecoder decoder(&source, fast);
+    JpegDecoder decoder(&source, fast, kernels);
     result.constructionCode = decoder.errorCode();
     result.width = decoder.width();
     result.height = decoder.height();
