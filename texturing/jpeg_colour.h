@@ -23,10 +23,10 @@ void buildColourTables(JpegColourTables& tables);
 void convertYCbCrLine(const JpegColourTables& tables, const std::uint8_t* y, const std::uint8_t* cb,
                       const std::uint8_t* cr, int count, int chromaStep, std::uint8_t* out);
 
-// The same conversion computed eight pixels at a time, with results equal to
-// the tables', for one line or for two lines that share a chroma row (y2 and
-// out2 null for one). Converts `count` rounded up to a multiple of 16 pixels:
-// the caller's rows and outputs must have room for them.
+// The same conversion computed sixteen pixels at a time, with results equal
+// to the tables', for one line or for two lines that share a chroma row (y2
+// and out2 null for one). Converts `count` rounded up to a multiple of 32
+// pixels: the caller's rows and outputs must have room for them.
 void convertYCbCrLinesWide(const std::uint8_t* y, const std::uint8_t* y2, const std::uint8_t* cb,
                            const std::uint8_t* cr, int count, int chromaStep, std::uint8_t* out,
                            std::uint8_t* out2);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "texturing/jpeg_idct.h"
+#include "texturing/jpeg_tables.h"
 
 using namespace jpeg_error;
 
@@ -144,7 +145,7 @@ void JpegDecoder::setUpFrame() {
     if (progressive_) allocateCoefficients();
     block_ = static_cast<std::int16_t*>(allocations_.allocate(64 * sizeof(std::int16_t)));
     std::size_t lineBytes =
-        static_cast<std::size_t>(divideRoundingUp(width_, 16) * 16) * bytesPerPixel() + 8;
+        static_cast<std::size_t>(divideRoundingUp(width_, 32) * 32) * bytesPerPixel() + 8;
     lines_[0] = static_cast<std::uint8_t*>(allocations_.allocate(lineBytes));
     lines_[1] = static_cast<std::uint8_t*>(allocations_.allocate(lineBytes));
     buildColourTables(colour_);
@@ -167,14 +168,22 @@ void JpegDecoder::allocateCoefficients() {
     }
 }
 
-void JpegDecoder::reconstructBlock(const std::int16_t* block, const std::int32_t* quant,
-                                   bool acPresent, std::uint8_t* out, int stride) {
+void JpegDecoder::reconstructBlock(std::int16_t* block, const std::int32_t* quant,
+                                   std::uint64_t acPositions, std::uint8_t* out, int stride) {
     if (!fastPath_) {
         idctPlain(block, quant, out, stride);
-    } else if (!acPresent) {
+    } else if (acPositions == 0) {
         idctFastDcOnly(block[0], out, stride);
+    } else if (vectorKernels_) {
+        idctFast(block, out, stride, (acPositions & ~kJpegLowZigzagPositions) == 0);
     } else {
-        idctFast(block, out, stride);
+        idctFastScalar(block, out, stride);
+    }
+    // Cleared for the next block while it is at hand.
+    if (acPositions != 0) {
+        std::memset(block, 0, 64 * sizeof(std::int16_t));
+    } else {
+        block[0] = 0;
     }
 }
 
@@ -251,8 +260,8 @@ void JpegDecoder::convertLines(int rowInMcu, std::uint8_t* out, std::uint8_t* ou
             cr.samples + static_cast<std::size_t>(chromaRow) * cr.sampleStride;
         int chromaStep = hMax_ / cb.h;
         if (vectorKernels_) {
-            // Whole groups of 16 pixels: the sample rows are padded to the
-            // MCU width and the line buffers to a multiple of 16 pixels.
+            // Whole groups of 32 pixels: the sample rows have a margin and
+            // the line buffers are padded to a multiple of 32 pixels.
             convertYCbCrLinesWide(y, y2, cbRow, crRow, width_, chromaStep, out, out2);
         } else {
             convertYCbCrLine(colour_, y, cbRow, crRow, width_, chromaStep, out);

@@ -44,7 +44,7 @@ class JpegDecoder {
   public:
     // Reads the header up to and including the frame header. With `fastPath`
     // the quantisation tables are pre-scaled for a scaled integer inverse DCT
-    // and sequential images use the bulk bit reader.
+    // and the entropy-coded data is read through the bulk bit reader.
     JpegDecoder(ByteSource* source, bool fastPath, JpegKernels kernels = JpegKernels::kVector);
     ~JpegDecoder();
     JpegDecoder(const JpegDecoder&) = delete;
@@ -115,7 +115,10 @@ class JpegDecoder {
     // Frame set-up and reconstruction.
     void setUpFrame();
     void allocateCoefficients();
-    void reconstructBlock(const std::int16_t* block, const std::int32_t* quant, bool acPresent,
+    // Inverse DCT of `block` into 8 x 8 samples; leaves the block all zero.
+    // `acPositions`: bit k set for each zigzag position k > 0 that may be
+    // non-zero (0 for a block of DC only).
+    void reconstructBlock(std::int16_t* block, const std::int32_t* quant, std::uint64_t acPositions,
                           std::uint8_t* out, int stride);
     // Converts line rowInMcu of the MCU row into out, and the next one into
     // out2 unless it is null.
@@ -132,8 +135,8 @@ class JpegDecoder {
     void restartInterval(Reader& reader);
     void readRestartMarker();
     // One block of a sequential scan into the whole-image coefficient arrays.
-    void decodeSequentialCoefficients(JpegPlainBitReader& reader, int scanIndex,
-                                      std::size_t blockIndex);
+    template <class Reader>
+    void decodeSequentialCoefficients(Reader& reader, int scanIndex, std::size_t blockIndex);
 
     // Progressive scans, and sequential images whose components come in
     // several scans: all scans into whole-image coefficient arrays.

@@ -28,8 +28,11 @@ void JpegDecoder::decodeBufferedScans(bool firstScanRead) {
 }
 
 void JpegDecoder::decodeBufferedScan() {
-    // These scans read through the plain reader on both paths.
-    decodeBufferedScanWith(plainReader_);
+    if (fastPath_) {
+        decodeBufferedScanWith(fastReader_);
+    } else {
+        decodeBufferedScanWith(plainReader_);
+    }
 }
 
 template <class Reader>
@@ -216,8 +219,7 @@ void JpegDecoder::reconstructBufferedRow() {
             for (int bx = 0; bx < component.blocksPerRow; ++bx) {
                 std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + bx;
                 const std::int16_t* ac = component.acCoefficients + index * 64;
-                std::memset(block_, 0, 64 * sizeof(std::int16_t));
-                bool acPresent = false;
+                std::uint64_t acPositions = 0;
                 int dc = component.dcCoefficients[index];
                 if (fastPath_) {
                     // Dequantised and transposed, as idctFast reads it.
@@ -228,7 +230,7 @@ void JpegDecoder::reconstructBufferedRow() {
                         std::uint64_t four;
                         std::memcpy(&four, ac + k, 8);
                         if (four == 0) continue;
-                        acPresent = true;
+                        acPositions |= (std::uint64_t{15} << k) & ~std::uint64_t{1};
                         for (int j = k == 0 ? 1 : k; j < k + 4; ++j) {
                             block_[kJpegTransposedOrder[j]] = dequantiseFast(ac[j], zigzagQuant[j]);
                         }
@@ -238,14 +240,14 @@ void JpegDecoder::reconstructBufferedRow() {
                     for (int k = 1; k < 64; ++k) {
                         if (ac[k] != 0) {
                             block_[kJpegNaturalOrder[k]] = ac[k];
-                            acPresent = true;
+                            acPositions |= std::uint64_t{1} << k;
                         }
                     }
                 }
                 std::uint8_t* out = component.samples +
                                     static_cast<std::size_t>(by * 8) * component.sampleStride +
                                     bx * 8;
-                reconstructBlock(block_, quant, acPresent, out, component.sampleStride);
+                reconstructBlock(block_, quant, acPositions, out, component.sampleStride);
             }
         }
     }

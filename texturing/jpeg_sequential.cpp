@@ -17,11 +17,13 @@ enum class Store { kNatural, kFastTransposed, kZigzag };
 
 // Decodes one block's DC difference and AC coefficients (T.81 Annex F) into
 // `block` (zeroed), with the quantisation table in zigzag order for
-// kFastTransposed. Returns whether any AC coefficient was present.
+// kFastTransposed. Returns the zigzag positions of the AC coefficients it
+// stored, as bits (0 when none).
 template <Store Layout, class Reader>
-inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTable,
-                                  const JpegHuffmanTable& acTable, const std::int32_t* zigzagQuant,
-                                  int& predictor, std::int16_t* block) {
+inline std::uint64_t decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTable,
+                                           const JpegHuffmanTable& acTable,
+                                           const std::int32_t* zigzagQuant, int& predictor,
+                                           std::int16_t* block) {
     auto store = [&](int k, int value) {
         if constexpr (Layout == Store::kFastTransposed) {
             block[kJpegTransposedOrder[k]] = dequantiseFast(value, zigzagQuant[k]);
@@ -41,7 +43,7 @@ inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTabl
     }
     store(0, predictor);
 
-    bool acPresent = false;
+    std::uint64_t stored = 0;
     int k = 1;
     while (k < 64) {
         reader.ensure32();
@@ -52,7 +54,7 @@ inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTabl
             k += (entry >> 8) & 15;
             if (k > 63) jpegFail(kCorruptData);
             store(k, entry >> 16);
-            acPresent = true;
+            stored |= std::uint64_t{1} << k;
             ++k;
             continue;
         }
@@ -68,16 +70,11 @@ inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTabl
         k += run;
         if (k > 63) jpegFail(kCorruptData);
         store(k, extendSigned(reader.take(bits), bits));
-        acPresent = true;
+        stored |= std::uint64_t{1} << k;
         ++k;
     }
     reader.flush();
-    return acPresent;
-}
-
-inline void clearBlock(std::int16_t* block) {
-    std::uint64_t* words = reinterpret_cast<std::uint64_t*>(block);
-    for (int i = 0; i < 16; ++i) words[i] = 0;
+    return stored;
 }
 
 }  // namespace
@@ -108,7 +105,8 @@ void JpegDecoder::decodeSequentialRow() {
     }
 }
 
-void JpegDecoder::decodeSequentialCoefficients(JpegPlainBitReader& reader, int scanIndex,
+template <class Reader>
+void JpegDecoder::decodeSequentialCoefficients(Reader& reader, int scanIndex,
                                                std::size_t blockIndex) {
     Component& component = components_[scan_[scanIndex].component];
     // Each block is sent once, into arrays that start out zero.
@@ -139,19 +137,21 @@ void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
             const std::int32_t* quant = quant_[component.quantTable];
             for (int by = 0; by < component.v; ++by) {
                 for (int bx = 0; bx < component.h; ++bx) {
-                    clearBlock(block_);
                     constexpr Store layout = Fast ? Store::kFastTransposed : Store::kNatural;
-                    bool acPresent = decodeSequentialBlock<layout>(
+                    std::uint64_t stored = decodeSequentialBlock<layout>(
                         reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor, block_);
                     std::uint8_t* out = component.samples +
                                         static_cast<std::size_t>(by * 8) * component.sampleStride +
                                         (mcu * component.h + bx) * 8;
-                    reconstructBlock(block_, quant, acPresent, out, component.sampleStride);
+                    reconstructBlock(block_, quant, stored, out, component.sampleStride);
                 }
             }
         }
     }
 }
+
+template void JpegDecoder::decodeSequentialCoefficients(JpegPlainBitReader&, int, std::size_t);
+template void JpegDecoder::decodeSequentialCoefficients(JpegFastBitReader&, int, std::size_t);
 
 template <class Reader>
 void JpegDecoder::restartInterval(Reader& reader) {
