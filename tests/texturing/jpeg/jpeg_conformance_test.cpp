@@ -377,7 +377,7 @@ TEST_F(JpegConformance, CommandLineTool) {
                         jpeg.string()));
         Image expected;
         ASSERT_TRUE(readPnm(reference.string(), &expected));
-        for (const char* option : {"", "--no-fast "}) {
+        for (const char* option : {"", "--no-fast ", "--no-simd "}) {
             fs::path out = dir_ / (tag + ".tool.pnm");
             ASSERT_TRUE(run(tool + " " + option + jpeg.string() + " " + out.string())) << tag;
             Image decoded;

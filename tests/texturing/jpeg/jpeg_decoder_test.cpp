@@ -134,13 +134,16 @@ TEST(JpegDecoder, LineLayoutPerComponentCount) {
 }
 
 TEST(JpegDecoder, ChunkedReadsGiveTheSameImage) {
-    for (bool progressive : {false, true}) {
-        Bytes file = colourFile(90, 70, 2, 2, progressive);
+    EncodeOptions separate;
+    separate.scans = {{{1}}, {{0}}, {{2}}};
+    for (int kind = 0; kind < 3; ++kind) {
+        Bytes file = kind < 2 ? colourFile(90, 70, 2, 2, kind == 1)
+                              : encodeJpeg(makePlasma(90, 70, 3, 11), separate);
         Decoded whole = decodeAll(file, true);
         ASSERT_EQ(whole.errorCode, 0);
         for (int chunk : {1, 7, 4095}) {
             Decoded pieces = decodeAll(file, true, chunk);
-            EXPECT_EQ(pieces.errorCode, 0) << chunk;
+            EXPECT_EQ(pieces.errorCode, 0) << kind << " " << chunk;
             EXPECT_EQ(pieces.image.pixels, whole.image.pixels) << chunk;
         }
     }
@@ -172,6 +175,56 @@ TEST(JpegDecoder, TruncatedStreamDecodesWhatItHas) {
     Decoded small = decodeAll(joinStream(stream), false);
     EXPECT_EQ(small.errorCode, 0);
     EXPECT_EQ(small.lines, 20);
+}
+
+// Which markers say that three components are R, G, B already: a JFIF
+// marker means YCbCr whatever else is there; otherwise an Adobe marker's
+// transform decides; without either, the component names do.
+TEST(JpegDecoder, ColourTransformFromMarkersAndNames) {
+    EncodeOptions rgb;
+    rgb.rgb = true;
+    const Bytes rgbFile = encodeJpeg(makeTestCard(24, 16, 3), rgb);  // Adobe 0, names R G B
+    const Segment jfif{0xE0, {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0}};
+    auto edited = [&](bool addJfif, int adobeTransform, bool numberedIds) {
+        SplitStream stream = splitStream(rgbFile);
+        int adobe = findSegment(stream, 0xEE);
+        if (adobeTransform < 0) {
+            stream.header.erase(stream.header.begin() + adobe);
+        } else {
+            stream.header[static_cast<std::size_t>(adobe)].payload[11] =
+                static_cast<std::uint8_t>(adobeTransform);
+        }
+        if (addJfif) stream.header.insert(stream.header.begin(), jfif);
+        if (numberedIds) {
+            Segment& frame = stream.header[static_cast<std::size_t>(findSegment(stream, 0xC0))];
+            Segment& scan = stream.header[static_cast<std::size_t>(findSegment(stream, 0xDA))];
+            for (int c = 0; c < 3; ++c) {
+                frame.payload[6 + 3 * c] = static_cast<std::uint8_t>(c + 1);
+                scan.payload[1 + 2 * c] = static_cast<std::uint8_t>(c + 1);
+            }
+        }
+        return joinStream(stream);
+    };
+    struct Case {
+        bool jfif;
+        int adobe;  // transform, -1 for no Adobe marker
+        bool numbered;
+        bool rgbExpected;
+    };
+    const Decoded asRgb = decodeAll(rgbFile, true);
+    ASSERT_EQ(asRgb.errorCode, 0);
+    for (const Case& c : {Case{false, 0, false, true}, Case{false, 0, true, true},
+                          Case{false, -1, false, true}, Case{true, 0, false, false},
+                          Case{false, 1, false, false}, Case{false, -1, true, false}}) {
+        Bytes file = edited(c.jfif, c.adobe, c.numbered);
+        CountingByteSource source(file);
+        JpegDecoder decoder(&source, true);
+        ASSERT_EQ(decoder.errorCode(), 0);
+        EXPECT_EQ(decoder.rgbComponents(), c.rgbExpected) << c.jfif << c.adobe << c.numbered;
+        // The same samples, so the same pixels exactly when taken as RGB.
+        Decoded decoded = decodeAll(file, true);
+        EXPECT_EQ(decoded.image.pixels == asRgb.image.pixels, c.rgbExpected);
+    }
 }
 
 TEST(JpegDecoder, HandMadeFlatBlock) {
