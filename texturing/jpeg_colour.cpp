@@ -77,9 +77,8 @@ void upsampleRow(const std::uint8_t* in, int h, int hMax, int count, std::uint8_
 
 namespace {
 
-typedef std::int32_t Lanes __attribute__((vector_size(32)));   // 8 x int32
 typedef std::int16_t Shorts __attribute__((vector_size(32)));  // 16 x int16
-typedef std::int16_t Shorts8 __attribute__((vector_size(16)));
+typedef std::uint16_t UShorts __attribute__((vector_size(32)));
 typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
 typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
 
@@ -95,52 +94,45 @@ typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
     return __builtin_convertvector(loadBytes16(p), Shorts) - 128;
 }
 
-[[gnu::always_inline]] inline Lanes lowHalf(Shorts v) {
-    return __builtin_convertvector(__builtin_shufflevector(v, v, 0, 1, 2, 3, 4, 5, 6, 7), Lanes);
-}
-
-[[gnu::always_inline]] inline Lanes highHalf(Shorts v) {
-    return __builtin_convertvector(__builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15),
-                                   Lanes);
-}
-
 // The chroma terms to add to luma, per pixel, in 16-bit lanes (they lie
-// within -227..226). Computed exactly as the tables do, in 32-bit lanes.
+// within -227..226).
 struct ChromaTerms {
     Shorts red, green, blue;
 };
 
-[[gnu::always_inline]] inline Shorts8 narrow(Lanes value) {
-    return __builtin_convertvector(value, Shorts8);
+// (65536 * whole + 256 * high + low) >> 16 for a 16-bit `high` and a `low`
+// within 0..65535: floor((high + floor(low / 256)) / 256).
+[[gnu::always_inline]] inline Shorts highHalf(Shorts high, UShorts low) {
+    return (high + reinterpret_cast<Shorts>(low >> 8)) >> 8;
 }
 
-// Terms of eight chroma samples (Cb - 128 and Cr - 128).
-struct ChromaTerms8 {
-    Shorts8 red, green, blue;
-};
-
-[[gnu::always_inline]] inline ChromaTerms8 chromaTerms8(Lanes blue, Lanes red) {
-    return {narrow((red * 91882 + 32768) >> 16),
-            narrow((red * -46802 + blue * -22554 + 32768) >> 16),
-            narrow((blue * 116130 + 32768) >> 16)};
+[[gnu::always_inline]] inline UShorts bits(Shorts v) {
+    return reinterpret_cast<UShorts>(v);
 }
 
-[[gnu::always_inline]] inline Shorts join(Shorts8 low, Shorts8 high) {
-    return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+// The tables' terms exactly, from Cb - 128 and Cr - 128, with 16-bit products
+// only: each 16.16 constant is split as 65536 * whole + 256 * high + low so
+// that no signed product or sum leaves 16 bits (the low parts, offset by the
+// rounding 32768, are unsigned), checked for every Cb and Cr by the tests:
+//   91882 = 65536 + 102 * 256 + 234          (R from Cr)
+//   116130 = 65536 + 197 * 256 + 162         (B from Cb)
+//   -46802 = -65536 + 73 * 256 + 46          (G from Cr)
+//   -22554 = -88 * 256 - 26                  (G from Cb)
+[[gnu::always_inline]] inline ChromaTerms chromaTerms(Shorts blue, Shorts red) {
+    const UShorts half = UShorts{} + 32768;
+    Shorts r = red + highHalf(red * 102, bits(red) * 234 + half);
+    Shorts b = blue + highHalf(blue * 197, bits(blue) * 162 + half);
+    Shorts g = highHalf(red * 73 - blue * 88, bits(red) * 46 - bits(blue) * 26 + half) - red;
+    return {r, g, b};
 }
 
-[[gnu::always_inline]] inline Shorts pairs(Shorts8 v) {
+[[gnu::always_inline]] inline Shorts lowPairs(Shorts v) {
     return __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
 }
 
-// Sixteen chroma samples, one per pixel.
-[[gnu::always_inline]] inline ChromaTerms fullTerms(const std::uint8_t* cb,
-                                                    const std::uint8_t* cr) {
-    Shorts blue = centred(cb);
-    Shorts red = centred(cr);
-    ChromaTerms8 low = chromaTerms8(lowHalf(blue), lowHalf(red));
-    ChromaTerms8 high = chromaTerms8(highHalf(blue), highHalf(red));
-    return {join(low.red, high.red), join(low.green, high.green), join(low.blue, high.blue)};
+[[gnu::always_inline]] inline Shorts highPairs(Shorts v) {
+    return __builtin_shufflevector(v, v, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14, 15,
+                                   15);
 }
 
 [[gnu::always_inline]] inline Bytes16 clampToBytes(Shorts value) {
@@ -186,7 +178,7 @@ struct ChromaTerms8 {
                                                    std::uint8_t* out2) {
     if (chromaStep == 1) {
         for (int x = 0; x < count; x += 16) {
-            ChromaTerms terms = fullTerms(cb + x, cr + x);
+            ChromaTerms terms = chromaTerms(centred(cb + x), centred(cr + x));
             storePixels(y + x, terms, out + 4 * x);
             if (y2 != nullptr) storePixels(y2 + x, terms, out2 + 4 * x);
         }
@@ -194,12 +186,9 @@ struct ChromaTerms8 {
     }
     // Sixteen chroma samples serve 32 pixels of each line.
     for (int x = 0; x < count; x += 32) {
-        Shorts blue = centred(cb + x / 2);
-        Shorts red = centred(cr + x / 2);
-        ChromaTerms8 low = chromaTerms8(lowHalf(blue), lowHalf(red));
-        ChromaTerms8 high = chromaTerms8(highHalf(blue), highHalf(red));
-        ChromaTerms left = {pairs(low.red), pairs(low.green), pairs(low.blue)};
-        ChromaTerms right = {pairs(high.red), pairs(high.green), pairs(high.blue)};
+        ChromaTerms terms = chromaTerms(centred(cb + x / 2), centred(cr + x / 2));
+        ChromaTerms left = {lowPairs(terms.red), lowPairs(terms.green), lowPairs(terms.blue)};
+        ChromaTerms right = {highPairs(terms.red), highPairs(terms.green), highPairs(terms.blue)};
         storePixels(y + x, left, out + 4 * x);
         storePixels(y + x + 16, right, out + 4 * x + 64);
         if (y2 != nullptr) {

@@ -168,25 +168,6 @@ void JpegDecoder::allocateCoefficients() {
     }
 }
 
-void JpegDecoder::reconstructBlock(std::int16_t* block, const std::int32_t* quant,
-                                   std::uint64_t acPositions, std::uint8_t* out, int stride) {
-    if (!fastPath_) {
-        idctPlain(block, quant, out, stride);
-    } else if (acPositions == 0) {
-        idctFastDcOnly(block[0], out, stride);
-    } else if (vectorKernels_) {
-        idctFast(block, out, stride, (acPositions & ~kJpegLowZigzagPositions) == 0);
-    } else {
-        idctFastScalar(block, out, stride);
-    }
-    // Cleared for the next block while it is at hand.
-    if (acPositions != 0) {
-        std::memset(block, 0, 64 * sizeof(std::int16_t));
-    } else {
-        block[0] = 0;
-    }
-}
-
 int JpegDecoder::decodeLine(const std::uint8_t** line, int* length) {
     if (errorCode_ != 0 || !ready_) return -1;
     if (linesLeft_ <= 0) return 1;

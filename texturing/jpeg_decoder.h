@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "texturing/byte_source.h"
 #include "texturing/jpeg_allocation_table.h"
@@ -8,7 +9,9 @@
 #include "texturing/jpeg_colour.h"
 #include "texturing/jpeg_errors.h"
 #include "texturing/jpeg_huffman.h"
+#include "texturing/jpeg_idct.h"
 #include "texturing/jpeg_input.h"
+#include "texturing/jpeg_tables.h"
 
 // Decodes a JPEG (JFIF) stream, baseline, extended sequential with 8-bit
 // samples or progressive, Huffman-coded, with 1 or 3 components, into image
@@ -215,3 +218,24 @@ class JpegDecoder {
     std::uint8_t* lines_[2] = {};
     JpegColourTables colour_ = {};
 };
+
+// Inline: it runs once per block, next to the entropy decoding.
+inline void JpegDecoder::reconstructBlock(std::int16_t* block, const std::int32_t* quant,
+                                          std::uint64_t acPositions, std::uint8_t* out,
+                                          int stride) {
+    if (!fastPath_) {
+        idctPlain(block, quant, out, stride);
+    } else if (acPositions == 0) {
+        idctFastDcOnly(block[0], out, stride);
+    } else if (vectorKernels_) {
+        idctFast(block, out, stride, (acPositions & ~kJpegLowZigzagPositions) == 0);
+    } else {
+        idctFastScalar(block, out, stride);
+    }
+    // Cleared for the next block while it is at hand.
+    if (acPositions != 0) {
+        std::memset(block, 0, 64 * sizeof(std::int16_t));
+    } else {
+        block[0] = 0;
+    }
+}

@@ -287,9 +287,3 @@ void idctFastScalar(const std::int16_t* transposed, std::uint8_t* out, int strid
         for (int m = 0; m < 8; ++m) out[m * stride + n] = clampSample(result[m] >> kFastShift);
     }
 }
-
-void idctFastDcOnly(int dequantisedDc, std::uint8_t* out, int stride) {
-    std::uint8_t sample = clampSample(
-        ((dequantisedDc + (128 << kFastShift) + (1 << (kFastShift - 1))) >> kFastShift));
-    for (int r = 0; r < 8; ++r) std::memset(out + r * stride, sample, 8);
-}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 // 8 x 8 inverse DCTs with dequantisation, level shift by 128 and clamping to
 // 0..255. Both take quantised coefficients and the quantisation table in
@@ -35,4 +36,10 @@ void idctFast(const std::int16_t* transposed, std::uint8_t* out, int stride, boo
 void idctFastScalar(const std::int16_t* transposed, std::uint8_t* out, int stride);
 
 // idctFast of a block whose only non-zero coefficient is DC: one value.
-void idctFastDcOnly(int dequantisedDc, std::uint8_t* out, int stride);
+inline void idctFastDcOnly(int dequantisedDc, std::uint8_t* out, int stride) {
+    // The 2-D result is 8 * 2^3 times the sample (see idctFast).
+    int value = (dequantisedDc + (128 << 6) + (1 << 5)) >> 6;
+    std::uint8_t sample = static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
+    std::uint64_t row = 0x0101010101010101ull * sample;
+    for (int r = 0; r < 8; ++r) std::memcpy(out + r * stride, &row, 8);
+}
