@@ -78,12 +78,15 @@ void setCounters(benchmark::State& state, int kind, std::size_t peakHeap) {
     if (peakHeap > 0) state.counters["heap_peak_KB"] = double(peakHeap) / 1024.0;
 }
 
-// One decode with our decoder into `out` (4 bytes per pixel); false on failure.
+// One decode with our decoder into `out` (4 bytes per pixel); false on
+// failure. `peakHeap` grows to the most the decoder held (not the source).
 bool decodeOurs(const std::vector<std::uint8_t>& bytes, bool fast, JpegKernels kernels,
-                std::vector<std::uint8_t>& out) {
+                std::vector<std::uint8_t>& out, std::size_t* peakHeap = nullptr) {
     MemoryByteSource source(bytes);
+    std::size_t base = heapInUse();
     JpegDecoder decoder(&source, fast, kernels);
     if (decoder.begin() != 0) return false;
+    if (peakHeap != nullptr) *peakHeap = std::max(*peakHeap, heapInUse() - base);
     const std::uint8_t* line = nullptr;
     int length = 0;
     std::uint8_t* row = out.data();
@@ -91,6 +94,7 @@ bool decodeOurs(const std::vector<std::uint8_t>& bytes, bool fast, JpegKernels k
         std::memcpy(row, line, static_cast<std::size_t>(length));
         row += length;
     }
+    if (peakHeap != nullptr) *peakHeap = std::max(*peakHeap, heapInUse() - base);
     return decoder.errorCode() == 0;
 }
 
@@ -125,22 +129,10 @@ void ours(benchmark::State& state, bool fast, JpegKernels kernels) {
     std::vector<std::uint8_t> out(static_cast<std::size_t>(kWidth) * kHeight * 4);
     std::size_t peak = 0;
     for (auto _ : state) {
-        MemoryByteSource source(bytes);
-        std::size_t base = heapInUse();
-        JpegDecoder decoder(&source, fast, kernels);
-        if (decoder.begin() != 0) {
+        if (!decodeOurs(bytes, fast, kernels, out, &peak)) {
             state.SkipWithError("decode failed");
             break;
         }
-        peak = std::max(peak, heapInUse() - base);
-        const std::uint8_t* line = nullptr;
-        int length = 0;
-        std::uint8_t* row = out.data();
-        while (decoder.decodeLine(&line, &length) == 0) {
-            std::memcpy(row, line, static_cast<std::size_t>(length));
-            row += length;
-        }
-        peak = std::max(peak, heapInUse() - base);
         benchmark::DoNotOptimize(out.data());
     }
     setCounters(state, kind, peak);

@@ -42,13 +42,4 @@ if [[ ! -d "$work/node_modules/playwright-core" ]]; then
     cp "$root/tests/browser/package.json" "$work/package.json"
     (cd "$work" && npm install --no-audit --no-fund --silent)
 fi
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server --bind 127.0.0.1 --directory "$work" "$port" >"$work/server.log" 2>&1 &
-server=$!
-trap 'kill "$server" 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-    sleep 0.1
-done
-NODE_PATH="$work/node_modules" node "$root/benchmarks/jpeg/browser/run_page.js" \
-    "http://127.0.0.1:$port/decode.html"
+NODE_PATH="$work/node_modules" node "$root/benchmarks/jpeg/browser/run_page.js" "$work"
