@@ -229,8 +229,10 @@ inline void JpegDecoder::reconstructBlock(std::int16_t* block, const std::int32_
         idctFastDcOnly(block[0], out, stride);
     } else if (vectorKernels_) {
         idctFast(block, out, stride, (acPositions & ~kJpegLowZigzagPositions) == 0);
+        return;  // the transforms of the fast path leave the block clear
     } else {
         idctFastScalar(block, out, stride);
+        return;
     }
     // Cleared for the next block while it is at hand.
     if (acPositions != 0) {

@@ -190,9 +190,10 @@ void idctPlain(const std::int16_t* coefficients, const std::int32_t* quant, std:
 namespace {
 
 template <bool LowOnly>
-[[gnu::always_inline]] inline void idctFastBody(const std::int16_t* transposed, std::uint8_t* out,
+[[gnu::always_inline]] inline void idctFastBody(std::int16_t* transposed, std::uint8_t* out,
                                                 int stride) {
     Lanes in[8];
+    const Lanes16 zero = {};
 #pragma GCC unroll 8
     for (int c = 0; c < 8; ++c) {
         if (LowOnly && c >= 4) {
@@ -201,6 +202,7 @@ template <bool LowOnly>
         }
         Lanes16 column;
         std::memcpy(&column, transposed + c * 8, sizeof column);
+        std::memcpy(transposed + c * 8, &zero, sizeof zero);  // left clear for the next block
         in[c] = __builtin_convertvector(column, Lanes);
     }
     // Along each row (lane = row), then along each column (lane = column).
@@ -225,28 +227,27 @@ template <bool LowOnly>
     }
 }
 
-void idctFastGeneric(const std::int16_t* transposed, std::uint8_t* out, int stride) {
+void idctFastGeneric(std::int16_t* transposed, std::uint8_t* out, int stride) {
     idctFastBody<false>(transposed, out, stride);
 }
 
-void idctFastLowGeneric(const std::int16_t* transposed, std::uint8_t* out, int stride) {
+void idctFastLowGeneric(std::int16_t* transposed, std::uint8_t* out, int stride) {
     idctFastBody<true>(transposed, out, stride);
 }
 
 #if defined(__x86_64__)
 // The same code with 256-bit registers where the processor has them.
-[[gnu::target("avx2")]] void idctFastAvx2(const std::int16_t* transposed, std::uint8_t* out,
-                                          int stride) {
+[[gnu::target("avx2")]] void idctFastAvx2(std::int16_t* transposed, std::uint8_t* out, int stride) {
     idctFastBody<false>(transposed, out, stride);
 }
 
-[[gnu::target("avx2")]] void idctFastLowAvx2(const std::int16_t* transposed, std::uint8_t* out,
+[[gnu::target("avx2")]] void idctFastLowAvx2(std::int16_t* transposed, std::uint8_t* out,
                                              int stride) {
     idctFastBody<true>(transposed, out, stride);
 }
 #endif
 
-using IdctFunction = void (*)(const std::int16_t*, std::uint8_t*, int);
+using IdctFunction = void (*)(std::int16_t*, std::uint8_t*, int);
 
 struct IdctFunctions {
     IdctFunction full;
@@ -263,18 +264,21 @@ IdctFunctions chooseIdct() {
 
 }  // namespace
 
-void idctFast(const std::int16_t* transposed, std::uint8_t* out, int stride, bool lowOnly) {
+void idctFast(std::int16_t* transposed, std::uint8_t* out, int stride, bool lowOnly) {
     static const IdctFunctions chosen = chooseIdct();
     (lowOnly ? chosen.low : chosen.full)(transposed, out, stride);
 }
 
-void idctFastScalar(const std::int16_t* transposed, std::uint8_t* out, int stride) {
+void idctFastScalar(std::int16_t* transposed, std::uint8_t* out, int stride) {
     // Along each row, then along each column, as idctFastBody does with lanes.
     std::int32_t rows[8][8];  // [horizontal position][row frequency]
     for (int r = 0; r < 8; ++r) {
         std::int32_t in[8];
         std::int32_t result[8];
-        for (int c = 0; c < 8; ++c) in[c] = transposed[c * 8 + r];
+        for (int c = 0; c < 8; ++c) {
+            in[c] = transposed[c * 8 + r];
+            transposed[c * 8 + r] = 0;
+        }
         fast1d<kPass1Bits>(in, result);
         for (int n = 0; n < 8; ++n) rows[n][r] = result[n];
     }

@@ -25,15 +25,15 @@ inline std::int16_t dequantiseFast(int coefficient, std::int32_t scaledEntry) {
 
 // Scaled integer transform (Arai, Agui and Nakajima) of the fast path, eight
 // lanes at a time. Takes dequantiseFast values stored transposed
-// (coefficient of row r, column c at index c * 8 + r). Any int16 input is
-// safe: no product or sum can leave the int32 range.
+// (coefficient of row r, column c at index c * 8 + r) and leaves them all
+// zero. Any int16 input is safe: no product or sum can leave the int32 range.
 // `lowOnly`: every non-zero coefficient lies in the top-left 4 x 4 (the
 // transform then skips what is known to be zero; same result).
-void idctFast(const std::int16_t* transposed, std::uint8_t* out, int stride, bool lowOnly);
+void idctFast(std::int16_t* transposed, std::uint8_t* out, int stride, bool lowOnly);
 
 // The same arithmetic one value at a time: the plain code the vector code is
 // checked against; both give the same bytes for every input.
-void idctFastScalar(const std::int16_t* transposed, std::uint8_t* out, int stride);
+void idctFastScalar(std::int16_t* transposed, std::uint8_t* out, int stride);
 
 // idctFast of a block whose only non-zero coefficient is DC: one value.
 inline void idctFastDcOnly(int dequantisedDc, std::uint8_t* out, int stride) {

@@ -13,7 +13,12 @@ namespace {
 // Where decodeSequentialBlock puts a coefficient: natural order (the plain
 // path), dequantised and transposed for idctFast (the fast path), or zigzag
 // order as decoded (whole-image coefficient arrays).
-enum class Store { kNatural, kFastTransposed, kZigzag };
+// kFastNarrow is kFastTransposed for quantisation tables whose pre-scaled
+// entries stay below 2^22 (every 8-bit table): the small values the lookup
+// decodes (|value| < 256) are then dequantised in 32-bit arithmetic.
+enum class Store { kNatural, kFastTransposed, kFastNarrow, kZigzag };
+
+constexpr std::int32_t kNarrowQuantLimit = 1 << 22;
 
 // Decodes one block's DC difference and AC coefficients (T.81 Annex F) into
 // `block` (zeroed), with the quantisation table in zigzag order for
@@ -25,7 +30,7 @@ inline std::uint64_t decodeSequentialBlock(Reader& source, const JpegHuffmanTabl
                                            const std::int32_t* zigzagQuant, int& predictor,
                                            std::int16_t* block) {
     auto store = [&](int k, int value) {
-        if constexpr (Layout == Store::kFastTransposed) {
+        if constexpr (Layout == Store::kFastTransposed || Layout == Store::kFastNarrow) {
             block[kJpegTransposedOrder[k]] = dequantiseFast(value, zigzagQuant[k]);
         } else if constexpr (Layout == Store::kNatural) {
             block[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value);
@@ -53,7 +58,16 @@ inline std::uint64_t decodeSequentialBlock(Reader& source, const JpegHuffmanTabl
             reader.consume(entry & 0xFF);
             k += (entry >> 8) & 15;
             if (k > 63) jpegFail(kCorruptData);
-            store(k, entry >> 16);
+            if constexpr (Layout == Store::kFastNarrow) {
+                // Equal to dequantiseFast: the product stays inside 31 bits.
+                int value = ((entry >> 16) * zigzagQuant[k] + 256) >> 9;
+                if (static_cast<unsigned>(value + 32768) > 65535u) [[unlikely]] {
+                    value = value < 0 ? -32768 : 32767;
+                }
+                block[kJpegTransposedOrder[k]] = static_cast<std::int16_t>(value);
+            } else {
+                store(k, entry >> 16);
+            }
             stored |= std::uint64_t{1} << k;
             ++k;
             continue;
@@ -121,9 +135,13 @@ void JpegDecoder::decodeSequentialCoefficients(Reader& reader, int scanIndex,
 template <bool Fast, class Reader>
 void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
     std::int32_t zigzagQuant[kMaxComponents][64];
+    bool narrow = true;
     for (int s = 0; s < scanCount_; ++s) {
         const std::int32_t* quant = quant_[components_[scan_[s].component].quantTable];
-        for (int k = 0; k < 64; ++k) zigzagQuant[s][k] = quant[kJpegNaturalOrder[k]];
+        for (int k = 0; k < 64; ++k) {
+            zigzagQuant[s][k] = quant[kJpegNaturalOrder[k]];
+            narrow = narrow && zigzagQuant[s][k] >= 0 && zigzagQuant[s][k] < kNarrowQuantLimit;
+        }
     }
     for (int mcu = 0; mcu < mcusPerRow_; ++mcu) {
         if (restartInterval_ != 0) {
@@ -137,9 +155,19 @@ void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
             const std::int32_t* quant = quant_[component.quantTable];
             for (int by = 0; by < component.v; ++by) {
                 for (int bx = 0; bx < component.h; ++bx) {
-                    constexpr Store layout = Fast ? Store::kFastTransposed : Store::kNatural;
-                    std::uint64_t stored = decodeSequentialBlock<layout>(
-                        reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor, block_);
+                    std::uint64_t stored = 0;
+                    if constexpr (!Fast) {
+                        stored = decodeSequentialBlock<Store::kNatural>(
+                            reader, dcTable, acTable, nullptr, component.dcPredictor, block_);
+                    } else if (narrow) {
+                        stored = decodeSequentialBlock<Store::kFastNarrow>(
+                            reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor,
+                            block_);
+                    } else {
+                        stored = decodeSequentialBlock<Store::kFastTransposed>(
+                            reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor,
+                            block_);
+                    }
                     std::uint8_t* out = component.samples +
                                         static_cast<std::size_t>(by * 8) * component.sampleStride +
                                         (mcu * component.h + bx) * 8;
