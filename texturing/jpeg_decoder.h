@@ -29,6 +29,9 @@
 // upsampled by replication. Components may come in
 // one interleaved scan or in several scans; missing Huffman tables 0 and 1
 // are the standard's default tables (Annex K), as Motion-JPEG frames expect.
+// Like libjpeg, the search for a restart marker passes over stray bytes and
+// unused marker codes, and a restart marker left after a scan's last MCU is
+// ignored; a restart marker with the wrong number still fails (-228).
 //
 // Not decoded, with the error each gives (the first frame marker decides):
 //   arithmetic coding: SOF9 to SOF11, SOF13 to SOF15, or a DAC   -215

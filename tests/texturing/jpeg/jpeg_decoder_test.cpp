@@ -227,6 +227,60 @@ TEST(JpegDecoder, ColourTransformFromMarkersAndNames) {
     }
 }
 
+// Ratios of sampling factors that are not whole numbers (no Debian tool
+// writes them, libjpeg-turbo refuses them): each pixel takes the sample that
+// covers it, x * h / hMax, as with whole ratios. The planes libjpeg decodes
+// from the same file, replicated so and converted with the tables, must
+// match within the rounding of the inverse DCTs.
+TEST(JpegDecoder, FractionalSamplingReplicates) {
+    const std::vector<std::vector<std::pair<int, int>>> samplings = {
+        {{3, 1}, {2, 1}, {1, 1}}, {{1, 3}, {1, 2}, {1, 1}}, {{3, 2}, {2, 1}, {1, 2}}};
+    JpegColourTables tables;
+    buildColourTables(tables);
+    for (const auto& sampling : samplings) {
+        Planes planes;
+        planes.width = 53;
+        planes.height = 29;
+        planes.sampling = sampling;
+        for (int c = 0; c < 3; ++c) {
+            Image plane = makePlasma(planes.planeWidth(c), planes.planeHeight(c), 1, 30 + c);
+            planes.data.push_back(plane.pixels);
+        }
+        Bytes file = encodeRawJpeg(planes, 95);
+        Planes decodedPlanes = decodeRawJpeg(file);
+        Bytes expected;
+        for (int y = 0; y < planes.height; ++y) {
+            for (int x = 0; x < planes.width; ++x) {
+                std::uint8_t sample[3];
+                for (int c = 0; c < 3; ++c) {
+                    int px = x * sampling[c].first /
+                             std::max({sampling[0].first, sampling[1].first, sampling[2].first});
+                    int py = y * sampling[c].second /
+                             std::max({sampling[0].second, sampling[1].second, sampling[2].second});
+                    sample[c] =
+                        decodedPlanes
+                            .data[c]
+                                 [static_cast<std::size_t>(py) * decodedPlanes.planeWidth(c) + px];
+                }
+                std::uint8_t pixel[4];
+                convertYCbCrLine(tables, &sample[0], &sample[1], &sample[2], 1, 1, pixel);
+                expected.insert(expected.end(), pixel, pixel + 3);
+            }
+        }
+        for (bool fast : {true, false}) {
+            Decoded decoded = decodeAll(file, fast);
+            ASSERT_EQ(decoded.errorCode, 0);
+            ASSERT_EQ(decoded.image.pixels.size(), expected.size());
+            int worst = 0;
+            for (std::size_t i = 0; i < expected.size(); ++i) {
+                worst = std::max(worst, std::abs(int{decoded.image.pixels[i]} - int{expected[i]}));
+            }
+            EXPECT_LE(worst, 4) << sampling[0].first << "x" << sampling[0].second << " "
+                                << (fast ? "fast" : "plain");
+        }
+    }
+}
+
 TEST(JpegDecoder, HandMadeFlatBlock) {
     // DC difference 0 and end of block: every sample is the level shift, 128.
     Bytes bytes = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};

@@ -66,6 +66,19 @@ struct EncodeOptions {
 };
 std::vector<std::uint8_t> encodeJpeg(const Image& image, const EncodeOptions& options);
 
+// Component planes written as they are (libjpeg's raw data path, which takes
+// any sampling factors, fractional ratios too), and read back the same way.
+struct Planes {
+    int width = 0;  // of the image
+    int height = 0;
+    std::vector<std::pair<int, int>> sampling;    // per component
+    std::vector<std::vector<std::uint8_t>> data;  // per component, rows of planeWidth
+    int planeWidth(int c) const;
+    int planeHeight(int c) const;
+};
+std::vector<std::uint8_t> encodeRawJpeg(const Planes& planes, int quality);
+Planes decodeRawJpeg(const std::vector<std::uint8_t>& bytes);
+
 // Everything the decoder delivers for one stream.
 struct Decoded {
     int constructionCode = 0;
