@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "texturing/jpeg_input.h"
 
@@ -85,21 +86,27 @@ class JpegFastBitReader : public JpegBitReader {
         return take(n);
     }
 
+    // Whether any of the eight bytes (as loaded from memory) is FF.
+    static bool hasFF(std::uint64_t word) {
+        std::uint64_t inverted = ~word;
+        return ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
+    }
+    // The first `bytes` (1 to 8) of the loaded word, most significant first,
+    // at the top of a 64-bit word.
+    static std::uint64_t fresh(std::uint64_t word, int bytes) {
+        std::uint64_t ordered = __builtin_bswap64(word);
+        return bytes == 8 ? ordered : ordered >> (64 - bytes * 8) << (64 - bytes * 8);
+    }
+
   private:
     void fillBulk() {
         if (!markerHit_ && input_->available() >= 8) {
             std::uint64_t word;
             std::memcpy(&word, input_->cursor(), 8);
-            word = __builtin_bswap64(word);
-            std::uint64_t inverted = ~word;
-            bool hasFF =
-                ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
-            if (!hasFF) {
+            if (!hasFF(word)) {
                 int bytes = (64 - count_) >> 3;
-                int bitCount = bytes * 8;
-                std::uint64_t fresh = bitCount == 64 ? word : word >> (64 - bitCount);
-                bits_ |= fresh << (64 - count_ - bitCount);
-                count_ += bitCount;
+                bits_ |= fresh(word, bytes) >> count_;
+                count_ += bytes * 8;
                 input_->advance(bytes);
                 return;
             }
@@ -139,7 +146,25 @@ class JpegBitCursor {
     }
 
   private:
-    void refill() {
+    [[gnu::always_inline]] void refill() {
+        if constexpr (std::is_same_v<Reader, JpegFastBitReader>) {
+            // The bulk load of the fast reader, on the local copy.
+            if (!reader_.markerHit_ && reader_.input_->available() >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, reader_.input_->cursor(), 8);
+                if (!JpegFastBitReader::hasFF(word)) {
+                    int bytes = (64 - count_) >> 3;
+                    bits_ |= JpegFastBitReader::fresh(word, bytes) >> count_;
+                    count_ += bytes * 8;
+                    reader_.input_->advance(bytes);
+                    return;
+                }
+            }
+        }
+        refillThroughReader();
+    }
+    // Byte by byte, markers and the end of the data: out of the hot path.
+    [[gnu::noinline]] void refillThroughReader() {
         flush();
         reader_.ensure32();
         bits_ = reader_.bits_;

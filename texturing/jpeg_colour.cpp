@@ -55,7 +55,21 @@ void convertYCbCrLine(const JpegColourTables& tables, const std::uint8_t* y, con
     }
 }
 
-// --- Eight pixels at a time -------------------------------------------------
+void convertRgbLine(const std::uint8_t* r, const std::uint8_t* g, const std::uint8_t* b, int count,
+                    std::uint8_t* out) {
+    for (int x = 0; x < count; ++x) {
+        out[4 * x] = r[x];
+        out[4 * x + 1] = g[x];
+        out[4 * x + 2] = b[x];
+        out[4 * x + 3] = 0;
+    }
+}
+
+void upsampleRow(const std::uint8_t* in, int h, int hMax, int count, std::uint8_t* out) {
+    for (int x = 0; x < count; ++x) out[x] = in[x * h / hMax];
+}
+
+// --- Sixteen pixels at a time ------------------------------------------------
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"  // vectors never cross a call: all inlined
@@ -63,52 +77,98 @@ void convertYCbCrLine(const JpegColourTables& tables, const std::uint8_t* y, con
 
 namespace {
 
-typedef std::int32_t Lanes __attribute__((vector_size(32)));
-typedef std::uint8_t Bytes8 __attribute__((vector_size(8)));
-typedef std::uint8_t Bytes4 __attribute__((vector_size(4)));
+typedef std::int16_t Shorts __attribute__((vector_size(32)));  // 16 x int16
+typedef std::uint16_t UShorts __attribute__((vector_size(32)));
+typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
+typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
 
-[[gnu::always_inline]] inline Lanes clampLanes(Lanes value) {
-    Lanes zero = {};
-    Lanes top = zero + 255;
-    value &= ~(value < zero);
-    Lanes above = value > top;
-    return (value & ~above) | (top & above);
+[[gnu::always_inline]] inline Bytes16 loadBytes16(const std::uint8_t* p) {
+    Bytes16 bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    return bytes;
 }
 
+// Sixteen samples as 16-bit lanes, less 128. (Widening whole 16-byte
+// groups keeps the compiler in vector registers.)
+[[gnu::always_inline]] inline Shorts centred(const std::uint8_t* p) {
+    return __builtin_convertvector(loadBytes16(p), Shorts) - 128;
+}
+
+// The chroma terms to add to luma, per pixel, in 16-bit lanes (they lie
+// within -227..226).
 struct ChromaTerms {
-    Lanes red, green, blue;  // to be added to luma
+    Shorts red, green, blue;
 };
 
-[[gnu::always_inline]] inline ChromaTerms chromaTerms(Lanes blue, Lanes red) {
-    blue -= 128;
-    red -= 128;
-    return {(red * 91882 + 32768) >> 16, (red * -46802 + blue * -22554 + 32768) >> 16,
-            (blue * 116130 + 32768) >> 16};
+// (65536 * whole + 256 * high + low) >> 16 for a 16-bit `high` and a `low`
+// within 0..65535: floor((high + floor(low / 256)) / 256).
+[[gnu::always_inline]] inline Shorts highHalf(Shorts high, UShorts low) {
+    return (high + reinterpret_cast<Shorts>(low >> 8)) >> 8;
 }
 
-[[gnu::always_inline]] inline Lanes loadBytes8(const std::uint8_t* p) {
-    Bytes8 bytes;
-    std::memcpy(&bytes, p, 8);
-    return __builtin_convertvector(bytes, Lanes);
+[[gnu::always_inline]] inline UShorts bits(Shorts v) {
+    return reinterpret_cast<UShorts>(v);
 }
 
-// Eight pixels of luma plus their chroma terms, as R, G, B, 0 bytes.
+// The tables' terms exactly, from Cb - 128 and Cr - 128, with 16-bit products
+// only: each 16.16 constant is split as 65536 * whole + 256 * high + low so
+// that no signed product or sum leaves 16 bits (the low parts, offset by the
+// rounding 32768, are unsigned), checked for every Cb and Cr by the tests:
+//   91882 = 65536 + 102 * 256 + 234          (R from Cr)
+//   116130 = 65536 + 197 * 256 + 162         (B from Cb)
+//   -46802 = -65536 + 73 * 256 + 46          (G from Cr)
+//   -22554 = -88 * 256 - 26                  (G from Cb)
+[[gnu::always_inline]] inline ChromaTerms chromaTerms(Shorts blue, Shorts red) {
+    const UShorts half = UShorts{} + 32768;
+    Shorts r = red + highHalf(red * 102, bits(red) * 234 + half);
+    Shorts b = blue + highHalf(blue * 197, bits(blue) * 162 + half);
+    Shorts g = highHalf(red * 73 - blue * 88, bits(red) * 46 - bits(blue) * 26 + half) - red;
+    return {r, g, b};
+}
+
+[[gnu::always_inline]] inline Shorts lowPairs(Shorts v) {
+    return __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+}
+
+[[gnu::always_inline]] inline Shorts highPairs(Shorts v) {
+    return __builtin_shufflevector(v, v, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14, 15,
+                                   15);
+}
+
+[[gnu::always_inline]] inline Bytes16 clampToBytes(Shorts value) {
+    const Shorts zero = {};
+    const Shorts top = zero + 255;
+    value = value > zero ? value : zero;
+    value = value < top ? value : top;
+    return __builtin_convertvector(value, Bytes16);
+}
+
+// Sixteen pixels as R, G, B, 0 bytes.
+[[gnu::always_inline]] inline void storeRgbx(Bytes16 red, Bytes16 green, Bytes16 blue,
+                                             std::uint8_t* out) {
+    const Bytes16 zero = {};
+    // R G interleaved, B 0 interleaved, then the two pairs interleaved.
+    Bytes32 rg =
+        __builtin_shufflevector(red, green, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23,
+                                8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    Bytes32 b0 =
+        __builtin_shufflevector(blue, zero, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23,
+                                8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    Bytes32 low =
+        __builtin_shufflevector(rg, b0, 0, 1, 32, 33, 2, 3, 34, 35, 4, 5, 36, 37, 6, 7, 38, 39, 8,
+                                9, 40, 41, 10, 11, 42, 43, 12, 13, 44, 45, 14, 15, 46, 47);
+    Bytes32 high =
+        __builtin_shufflevector(rg, b0, 16, 17, 48, 49, 18, 19, 50, 51, 20, 21, 52, 53, 22, 23, 54,
+                                55, 24, 25, 56, 57, 26, 27, 58, 59, 28, 29, 60, 61, 30, 31, 62, 63);
+    std::memcpy(out, &low, 32);
+    std::memcpy(out + 32, &high, 32);
+}
+
 [[gnu::always_inline]] inline void storePixels(const std::uint8_t* y, const ChromaTerms& terms,
                                                std::uint8_t* out) {
-    Lanes luma = loadBytes8(y);
-    Lanes r = clampLanes(luma + terms.red);
-    Lanes g = clampLanes(luma + terms.green);
-    Lanes b = clampLanes(luma + terms.blue);
-    // Bytes R, G, B, 0 in memory (little-endian words).
-    Lanes words = r | (g << 8) | (b << 16);
-    std::memcpy(out, &words, 32);
-}
-
-[[gnu::always_inline]] inline Lanes lowPairs(Lanes v) {
-    return __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3);
-}
-[[gnu::always_inline]] inline Lanes highPairs(Lanes v) {
-    return __builtin_shufflevector(v, v, 4, 4, 5, 5, 6, 6, 7, 7);
+    Shorts luma = __builtin_convertvector(loadBytes16(y), Shorts);
+    storeRgbx(clampToBytes(luma + terms.red), clampToBytes(luma + terms.green),
+              clampToBytes(luma + terms.blue), out);
 }
 
 // One or two lines (y2 and out2 may be null) sharing a chroma row.
@@ -117,23 +177,23 @@ struct ChromaTerms {
                                                    int count, int chromaStep, std::uint8_t* out,
                                                    std::uint8_t* out2) {
     if (chromaStep == 1) {
-        for (int x = 0; x < count; x += 8) {
-            ChromaTerms terms = chromaTerms(loadBytes8(cb + x), loadBytes8(cr + x));
+        for (int x = 0; x < count; x += 16) {
+            ChromaTerms terms = chromaTerms(centred(cb + x), centred(cr + x));
             storePixels(y + x, terms, out + 4 * x);
             if (y2 != nullptr) storePixels(y2 + x, terms, out2 + 4 * x);
         }
         return;
     }
-    // Each chroma sample serves two neighbouring pixels: 16 pixels per step.
-    for (int x = 0; x < count; x += 16) {
-        ChromaTerms terms = chromaTerms(loadBytes8(cb + x / 2), loadBytes8(cr + x / 2));
+    // Sixteen chroma samples serve 32 pixels of each line.
+    for (int x = 0; x < count; x += 32) {
+        ChromaTerms terms = chromaTerms(centred(cb + x / 2), centred(cr + x / 2));
         ChromaTerms left = {lowPairs(terms.red), lowPairs(terms.green), lowPairs(terms.blue)};
         ChromaTerms right = {highPairs(terms.red), highPairs(terms.green), highPairs(terms.blue)};
         storePixels(y + x, left, out + 4 * x);
-        storePixels(y + x + 8, right, out + 4 * x + 32);
+        storePixels(y + x + 16, right, out + 4 * x + 64);
         if (y2 != nullptr) {
             storePixels(y2 + x, left, out2 + 4 * x);
-            storePixels(y2 + x + 8, right, out2 + 4 * x + 32);
+            storePixels(y2 + x + 16, right, out2 + 4 * x + 64);
         }
     }
 }
@@ -171,4 +231,69 @@ void convertYCbCrLinesWide(const std::uint8_t* y, const std::uint8_t* y2, const 
                            std::uint8_t* out2) {
     static const ConvertFunction chosen = chooseConvert();
     chosen(y, y2, cb, cr, count, chromaStep, out, out2);
+}
+
+namespace {
+
+[[gnu::always_inline]] inline void convertRgbBody(const std::uint8_t* r, const std::uint8_t* g,
+                                                  const std::uint8_t* b, int count,
+                                                  std::uint8_t* out) {
+    for (int x = 0; x < count; x += 16) {
+        storeRgbx(loadBytes16(r + x), loadBytes16(g + x), loadBytes16(b + x), out + 4 * x);
+    }
+}
+
+[[gnu::always_inline]] inline void upsampleBody(const std::uint8_t* in, int h, int hMax, int count,
+                                                std::uint8_t* out) {
+    if (hMax != 2 * h) {
+        upsampleRow(in, h, hMax, count, out);
+        return;
+    }
+    for (int x = 0; x < count; x += 32) {
+        Bytes16 samples = loadBytes16(in + x / 2);
+        Bytes32 doubled =
+            __builtin_shufflevector(samples, samples, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7,
+                                    7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14, 15, 15);
+        std::memcpy(out + x, &doubled, 32);
+    }
+}
+
+void convertRgbGeneric(const std::uint8_t* r, const std::uint8_t* g, const std::uint8_t* b,
+                       int count, std::uint8_t* out) {
+    convertRgbBody(r, g, b, count, out);
+}
+
+void upsampleGeneric(const std::uint8_t* in, int h, int hMax, int count, std::uint8_t* out) {
+    upsampleBody(in, h, hMax, count, out);
+}
+
+#if defined(__x86_64__)
+[[gnu::target("avx2")]] void convertRgbAvx2(const std::uint8_t* r, const std::uint8_t* g,
+                                            const std::uint8_t* b, int count, std::uint8_t* out) {
+    convertRgbBody(r, g, b, count, out);
+}
+
+[[gnu::target("avx2")]] void upsampleAvx2(const std::uint8_t* in, int h, int hMax, int count,
+                                          std::uint8_t* out) {
+    upsampleBody(in, h, hMax, count, out);
+}
+#endif
+
+}  // namespace
+
+void convertRgbLineWide(const std::uint8_t* r, const std::uint8_t* g, const std::uint8_t* b,
+                        int count, std::uint8_t* out) {
+#if defined(__x86_64__)
+    static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+    if (avx2) return convertRgbAvx2(r, g, b, count, out);
+#endif
+    convertRgbGeneric(r, g, b, count, out);
+}
+
+void upsampleRowWide(const std::uint8_t* in, int h, int hMax, int count, std::uint8_t* out) {
+#if defined(__x86_64__)
+    static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+    if (avx2) return upsampleAvx2(in, h, hMax, count, out);
+#endif
+    upsampleGeneric(in, h, hMax, count, out);
 }

@@ -1,10 +1,12 @@
 // Public operations, failure handling, frame set-up and line output.
 #include "texturing/jpeg_decoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
 #include "texturing/jpeg_idct.h"
+#include "texturing/jpeg_tables.h"
 
 using namespace jpeg_error;
 
@@ -18,7 +20,11 @@ int divideRoundingUp(int value, int divisor) {
 
 }  // namespace
 
-JpegDecoder::JpegDecoder(ByteSource* source, bool fastPath) : source_(source), fastPath_(fastPath) {
+JpegDecoder::JpegDecoder(ByteSource* source, bool fastPath, JpegKernels kernels)
+    : source_(source),
+      fastPath_(fastPath),
+      vectorKernels_(kernels == JpegKernels::kVector &&
+                     std::endian::native == std::endian::little) {
     try {
         if (source_ != nullptr) {
             source_->beginUse();
@@ -54,6 +60,7 @@ void JpegDecoder::releaseResources() {
         component.dcCoefficients = nullptr;
         component.acCoefficients = nullptr;
         component.samples = nullptr;
+        component.upsampled = nullptr;
     }
     block_ = nullptr;
     lines_[0] = lines_[1] = nullptr;
@@ -65,7 +72,7 @@ int JpegDecoder::begin() {
     try {
         setUpFrame();
         if (progressive_) {
-            decodeProgressiveScans();
+            decodeBufferedScans(false);
         } else {
             startFirstScan();
         }
@@ -83,46 +90,62 @@ void JpegDecoder::setUpFrame() {
         components_[0].h = 1;
         components_[0].v = 1;
     } else if (componentCount_ == 3) {
-        for (int c = 1; c < 3; ++c) {
-            if (components_[c].h != 1 || components_[c].v != 1) jpegFail(kSampling);
+        for (int c = 0; c < 3; ++c) {
+            const Component& component = components_[c];
+            if (component.h < 1 || component.h > 4 || component.v < 1 || component.v > 4) {
+                jpegFail(kSampling);
+            }
         }
-        int h = components_[0].h;
-        int v = components_[0].v;
-        if (h < 1 || h > 2 || v < 1 || v > 2) jpegFail(kSampling);
     } else {
         jpegFail(kComponentCount);
     }
-    const int hMax = components_[0].h;
-    const int vMax = components_[0].v;
-    mcuWidth_ = 8 * hMax;
-    mcuHeight_ = 8 * vMax;
+    hMax_ = 1;
+    vMax_ = 1;
+    for (int c = 0; c < componentCount_; ++c) {
+        hMax_ = std::max(hMax_, components_[c].h);
+        vMax_ = std::max(vMax_, components_[c].v);
+    }
+    mcuWidth_ = 8 * hMax_;
+    mcuHeight_ = 8 * vMax_;
     mcusPerRow_ = divideRoundingUp(width_, mcuWidth_);
     mcusPerColumn_ = divideRoundingUp(height_, mcuHeight_);
     int blocksPerMcu = 0;
     for (int c = 0; c < componentCount_; ++c) blocksPerMcu += components_[c].h * components_[c].v;
     if (blocksPerMcu * mcusPerRow_ > kMaxBlocksPerMcuRow) jpegFail(kBlockLimit);
 
+    rgb_ = rgbComponents();
+    // Full-size luma with both chroma components at full or half width (and
+    // full, half or quarter height): the fused kernels convert straight from
+    // the sample rows. Everything else is upsampled to full width first.
+    const Component& luma = components_[0];
+    const Component& cb = components_[1];
+    const Component& cr = components_[2];
+    fusedChroma_ = componentCount_ == 3 && !rgb_ && luma.h == hMax_ && luma.v == vMax_ &&
+                   cb.h == cr.h && cb.v == cr.v && (hMax_ == cb.h || hMax_ == 2 * cb.h) &&
+                   vMax_ % cb.v == 0;
+    pairedLines_ = fusedChroma_ && vMax_ == 2 * cb.v;
+
+    const std::size_t upsampledBytes = static_cast<std::size_t>(divideRoundingUp(width_, 32) * 32);
     for (int c = 0; c < componentCount_; ++c) {
         Component& component = components_[c];
         component.blocksPerRow = mcusPerRow_ * component.h;
         component.blocksPerColumn = mcusPerColumn_ * component.v;
-        component.blocksWide = divideRoundingUp(divideRoundingUp(width_ * component.h, hMax), 8);
-        component.blocksHigh = divideRoundingUp(divideRoundingUp(height_ * component.v, vMax), 8);
+        component.blocksWide = divideRoundingUp(divideRoundingUp(width_ * component.h, hMax_), 8);
+        component.blocksHigh = divideRoundingUp(divideRoundingUp(height_ * component.v, vMax_), 8);
         component.sampleStride = component.blocksPerRow * 8;
+        // The vector kernels read whole groups of up to 32 samples: a margin
+        // after the last line keeps them inside the buffer.
         component.samples = static_cast<std::uint8_t*>(allocations_.allocate(
-            static_cast<std::size_t>(component.sampleStride) * 8 * component.v));
-        if (progressive_) {
-            std::size_t blocks = static_cast<std::size_t>(component.blocksPerRow) *
-                                 static_cast<std::size_t>(component.blocksPerColumn);
-            component.dcCoefficients =
-                static_cast<std::int16_t*>(allocations_.allocate(blocks * sizeof(std::int16_t)));
-            component.acCoefficients = static_cast<std::int16_t*>(
-                allocations_.allocate(blocks * 64 * sizeof(std::int16_t)));
+            static_cast<std::size_t>(component.sampleStride) * 8 * component.v + 32));
+        bool fullSize = component.h == hMax_;
+        if (!fullSize && !(fusedChroma_ && c > 0)) {
+            component.upsampled = static_cast<std::uint8_t*>(allocations_.allocate(upsampledBytes));
         }
     }
+    if (progressive_) allocateCoefficients();
     block_ = static_cast<std::int16_t*>(allocations_.allocate(64 * sizeof(std::int16_t)));
     std::size_t lineBytes =
-        static_cast<std::size_t>(divideRoundingUp(width_, 16) * 16) * bytesPerPixel() + 8;
+        static_cast<std::size_t>(divideRoundingUp(width_, 32) * 32) * bytesPerPixel() + 8;
     lines_[0] = static_cast<std::uint8_t*>(allocations_.allocate(lineBytes));
     lines_[1] = static_cast<std::uint8_t*>(allocations_.allocate(lineBytes));
     buildColourTables(colour_);
@@ -132,14 +155,16 @@ void JpegDecoder::setUpFrame() {
     mcuRow_ = 0;
 }
 
-void JpegDecoder::reconstructBlock(const std::int16_t* block, const std::int32_t* quant,
-                                   bool acPresent, std::uint8_t* out, int stride) {
-    if (!fastPath_) {
-        idctPlain(block, quant, out, stride);
-    } else if (!acPresent) {
-        idctFastDcOnly(block[0], out, stride);
-    } else {
-        idctFast(block, out, stride);
+void JpegDecoder::allocateCoefficients() {
+    buffered_ = true;
+    for (int c = 0; c < componentCount_; ++c) {
+        Component& component = components_[c];
+        std::size_t blocks = static_cast<std::size_t>(component.blocksPerRow) *
+                             static_cast<std::size_t>(component.blocksPerColumn);
+        component.dcCoefficients =
+            static_cast<std::int16_t*>(allocations_.allocate(blocks * sizeof(std::int16_t)));
+        component.acCoefficients =
+            static_cast<std::int16_t*>(allocations_.allocate(blocks * 64 * sizeof(std::int16_t)));
     }
 }
 
@@ -149,8 +174,8 @@ int JpegDecoder::decodeLine(const std::uint8_t** line, int* length) {
     std::uint8_t* out = nullptr;
     try {
         if (linesLeftInRow_ == 0) {
-            if (progressive_) {
-                reconstructProgressiveRow();
+            if (buffered_) {
+                reconstructBufferedRow();
             } else {
                 decodeSequentialRow();
             }
@@ -158,10 +183,10 @@ int JpegDecoder::decodeLine(const std::uint8_t** line, int* length) {
             linesLeftInRow_ = mcuHeight_;
             rowInMcu_ = 0;
             // After the last MCU row, read on to the next marker (the end of image).
-            if (!progressive_ && linesLeft_ <= mcuHeight_) processMarkers();
+            if (!buffered_ && linesLeft_ <= mcuHeight_) processMarkers(true);
         }
-        if (mcuHeight_ == 16) {
-            // Two-block-high MCUs give their lines in pairs, one per buffer.
+        if (pairedLines_) {
+            // Two luma lines share a chroma line: converted in pairs, one per buffer.
             if ((rowInMcu_ & 1) == 0) convertLines(rowInMcu_, lines_[0], lines_[1]);
             out = lines_[rowInMcu_ & 1];
         } else {
@@ -180,27 +205,64 @@ int JpegDecoder::decodeLine(const std::uint8_t** line, int* length) {
     return 0;
 }
 
+const std::uint8_t* JpegDecoder::fullWidthRow(int c, int rowInMcu) {
+    Component& component = components_[c];
+    // The component's line that covers this image line (replication).
+    int row = rowInMcu * component.v / vMax_;
+    const std::uint8_t* samples =
+        component.samples + static_cast<std::size_t>(row) * component.sampleStride;
+    if (component.upsampled == nullptr) return samples;
+    if (vectorKernels_) {
+        upsampleRowWide(samples, component.h, hMax_, width_, component.upsampled);
+    } else {
+        upsampleRow(samples, component.h, hMax_, width_, component.upsampled);
+    }
+    return component.upsampled;
+}
+
 void JpegDecoder::convertLines(int rowInMcu, std::uint8_t* out, std::uint8_t* out2) {
-    const Component& luma = components_[0];
-    const std::uint8_t* y = luma.samples + static_cast<std::size_t>(rowInMcu) * luma.sampleStride;
-    const std::uint8_t* y2 = out2 != nullptr ? y + luma.sampleStride : nullptr;
     if (componentCount_ == 1) {
-        std::memcpy(out, y, static_cast<std::size_t>(width_));
-        if (out2 != nullptr) std::memcpy(out2, y2, static_cast<std::size_t>(width_));
+        const Component& grey = components_[0];
+        std::memcpy(out, grey.samples + static_cast<std::size_t>(rowInMcu) * grey.sampleStride,
+                    static_cast<std::size_t>(width_));
         return;
     }
-    // Both lines of a pair share one chroma row.
-    int chromaRow = rowInMcu / luma.v;
-    const Component& cb = components_[1];
-    const Component& cr = components_[2];
-    const std::uint8_t* cbRow = cb.samples + static_cast<std::size_t>(chromaRow) * cb.sampleStride;
-    const std::uint8_t* crRow = cr.samples + static_cast<std::size_t>(chromaRow) * cr.sampleStride;
-    if (fastPath_ && std::endian::native == std::endian::little) {
-        // Whole groups of 16 pixels: the sample rows are padded to the MCU
-        // width and the line buffers to a multiple of 16 pixels.
-        convertYCbCrLinesWide(y, y2, cbRow, crRow, width_, luma.h, out, out2);
+    if (fusedChroma_) {
+        const Component& luma = components_[0];
+        const std::uint8_t* y =
+            luma.samples + static_cast<std::size_t>(rowInMcu) * luma.sampleStride;
+        const std::uint8_t* y2 = out2 != nullptr ? y + luma.sampleStride : nullptr;
+        const Component& cb = components_[1];
+        const Component& cr = components_[2];
+        int chromaRow = rowInMcu * cb.v / vMax_;
+        const std::uint8_t* cbRow =
+            cb.samples + static_cast<std::size_t>(chromaRow) * cb.sampleStride;
+        const std::uint8_t* crRow =
+            cr.samples + static_cast<std::size_t>(chromaRow) * cr.sampleStride;
+        int chromaStep = hMax_ / cb.h;
+        if (vectorKernels_) {
+            // Whole groups of 32 pixels: the sample rows have a margin and
+            // the line buffers are padded to a multiple of 32 pixels.
+            convertYCbCrLinesWide(y, y2, cbRow, crRow, width_, chromaStep, out, out2);
+        } else {
+            convertYCbCrLine(colour_, y, cbRow, crRow, width_, chromaStep, out);
+            if (out2 != nullptr)
+                convertYCbCrLine(colour_, y2, cbRow, crRow, width_, chromaStep, out2);
+        }
+        return;
+    }
+    const std::uint8_t* first = fullWidthRow(0, rowInMcu);
+    const std::uint8_t* second = fullWidthRow(1, rowInMcu);
+    const std::uint8_t* third = fullWidthRow(2, rowInMcu);
+    if (rgb_) {
+        if (vectorKernels_) {
+            convertRgbLineWide(first, second, third, width_, out);
+        } else {
+            convertRgbLine(first, second, third, width_, out);
+        }
+    } else if (vectorKernels_) {
+        convertYCbCrLinesWide(first, nullptr, second, third, width_, 1, out, nullptr);
     } else {
-        convertYCbCrLine(colour_, y, cbRow, crRow, width_, luma.h, out);
-        if (out2 != nullptr) convertYCbCrLine(colour_, y2, cbRow, crRow, width_, luma.h, out2);
+        convertYCbCrLine(colour_, first, second, third, width_, 1, out);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "texturing/byte_source.h"
 #include "texturing/jpeg_allocation_table.h"
@@ -8,7 +9,9 @@
 #include "texturing/jpeg_colour.h"
 #include "texturing/jpeg_errors.h"
 #include "texturing/jpeg_huffman.h"
+#include "texturing/jpeg_idct.h"
 #include "texturing/jpeg_input.h"
+#include "texturing/jpeg_tables.h"
 
 // Decodes a JPEG (JFIF) stream, baseline, extended sequential with 8-bit
 // samples or progressive, Huffman-coded, with 1 or 3 components, into image
@@ -18,12 +21,37 @@
 // Lines: 1 byte per pixel (luminance) for one component, 4 bytes per pixel
 // (R, G, B, 0) for three. Use: construct, check errorCode(), read width() and
 // height(), begin(), then decodeLine() once per line.
+//
+// Three components are YCbCr unless the stream says they are RGB already
+// (an Adobe marker with transform 0 and no JFIF marker, or components named
+// 'R', 'G', 'B' with neither marker). Sampling factors 1 to 4 per direction
+// and component; a component sampled more coarsely than the finest one is
+// upsampled by replication. Components may come in
+// one interleaved scan or in several scans; missing Huffman tables 0 and 1
+// are the standard's default tables (Annex K), as Motion-JPEG frames expect.
+// Like libjpeg, the search for a restart marker passes over stray bytes and
+// unused marker codes, and a restart marker left after a scan's last MCU is
+// ignored; a restart marker with the wrong number still fails (-228).
+//
+// Not decoded, with the error each gives (the first frame marker decides):
+//   arithmetic coding: SOF9 to SOF11, SOF13 to SOF15, or a DAC   -215
+//     segment (so arithmetic lossless and hierarchical frames too)
+//   Huffman lossless (SOF3) and hierarchical (SOF5 to SOF7)      -218
+//   sample precision other than 8 bits (12-bit, 16-bit)          -205
+//   component counts other than 1 and 3 (CMYK, YCCK, 2):         -225, from begin()
+//   more than 4 components                                       -208
+// Which code does the pixel work (inverse DCT of the fast path, upsampling,
+// colour conversion): vector code (SSE2, AVX2 where the processor has it,
+// WebAssembly SIMD) or the plain scalar code it is checked against. Both give
+// the same bytes.
+enum class JpegKernels { kVector, kScalar };
+
 class JpegDecoder {
   public:
     // Reads the header up to and including the frame header. With `fastPath`
     // the quantisation tables are pre-scaled for a scaled integer inverse DCT
-    // and sequential images use the bulk bit reader.
-    JpegDecoder(ByteSource* source, bool fastPath);
+    // and the entropy-coded data is read through the bulk bit reader.
+    JpegDecoder(ByteSource* source, bool fastPath, JpegKernels kernels = JpegKernels::kVector);
     ~JpegDecoder();
     JpegDecoder(const JpegDecoder&) = delete;
     JpegDecoder& operator=(const JpegDecoder&) = delete;
@@ -33,6 +61,8 @@ class JpegDecoder {
     int height() const { return height_; }
     int componentCount() const { return componentCount_; }
     bool progressive() const { return progressive_; }
+    // Whether three components are already R, G, B (known after construction).
+    bool rgbComponents() const;
     int bytesPerPixel() const { return componentCount_ == 1 ? 1 : 4; }
     std::uint64_t bytesRead() const { return input_.bytesRead(); }
 
@@ -62,6 +92,7 @@ class JpegDecoder {
         std::uint8_t* samples = nullptr;         // one MCU row
         int sampleStride = 0;
         int dcPredictor = 0;
+        std::uint8_t* upsampled = nullptr;  // one line at full width, when needed
     };
     struct ScanComponent {
         int component = 0;
@@ -73,22 +104,33 @@ class JpegDecoder {
     void readHeader();
     void findStartOfImage();
     int nextMarker();
-    int processMarkers();
+    // Handles table and application segments up to the next frame, scan or
+    // end marker. `afterScan`: restart markers left behind by a scan's
+    // entropy-coded data are passed over.
+    int processMarkers(bool afterScan = false);
+    void readApplicationSegment(int marker);
     void readHuffmanTables();
     void readQuantTables();
     void readRestartInterval();
     void skipSegment();
     void readFrameHeader(int marker);
     void readScanHeader();
+    void requireHuffmanTable(int slot);
     void prepareScan();
 
     // Frame set-up and reconstruction.
     void setUpFrame();
-    void reconstructBlock(const std::int16_t* block, const std::int32_t* quant, bool acPresent,
+    void allocateCoefficients();
+    // Inverse DCT of `block` into 8 x 8 samples; leaves the block all zero.
+    // `acPositions`: bit k set for each zigzag position k > 0 that may be
+    // non-zero (0 for a block of DC only).
+    void reconstructBlock(std::int16_t* block, const std::int32_t* quant, std::uint64_t acPositions,
                           std::uint8_t* out, int stride);
     // Converts line rowInMcu of the MCU row into out, and the next one into
     // out2 unless it is null.
     void convertLines(int rowInMcu, std::uint8_t* out, std::uint8_t* out2);
+    // Component c's samples for line rowInMcu at full width.
+    const std::uint8_t* fullWidthRow(int c, int rowInMcu);
 
     // Sequential scans.
     void startFirstScan();
@@ -98,21 +140,26 @@ class JpegDecoder {
     template <class Reader>
     void restartInterval(Reader& reader);
     void readRestartMarker();
+    // One block of a sequential scan into the whole-image coefficient arrays.
+    template <class Reader>
+    void decodeSequentialCoefficients(Reader& reader, int scanIndex, std::size_t blockIndex);
 
-    // Progressive scans.
-    void decodeProgressiveScans();
-    void decodeProgressiveScan();
+    // Progressive scans, and sequential images whose components come in
+    // several scans: all scans into whole-image coefficient arrays.
+    void decodeBufferedScans(bool firstScanRead);
+    void decodeBufferedScan();
     template <class Reader>
-    void decodeProgressiveScanWith(Reader& reader);
+    void decodeBufferedScanWith(Reader& reader);
     template <class Reader>
-    void decodeProgressiveBlock(Reader& reader, int scanIndex, int blockX, int blockY);
-    void reconstructProgressiveRow();
+    void decodeBufferedBlock(Reader& reader, int scanIndex, int blockX, int blockY);
+    void reconstructBufferedRow();
 
     void recordFailure(int code);
     void releaseResources();
 
     ByteSource* source_ = nullptr;
     bool fastPath_ = false;
+    bool vectorKernels_ = true;
     bool sourceInUse_ = false;
     int errorCode_ = 0;
     bool ready_ = false;
@@ -127,7 +174,13 @@ class JpegDecoder {
     int height_ = 0;
     int componentCount_ = 0;
     bool progressive_ = false;
+    bool buffered_ = false;  // whole-image coefficients: progressive or several scans
     Component components_[kMaxComponents];
+    // What the application segments said about the colour components.
+    bool sawJfif_ = false;
+    bool sawAdobe_ = false;
+    int adobeTransform_ = 0;
+    bool rgb_ = false;
 
     // Tables.
     JpegHuffmanTable* huffman_[kHuffmanSlots] = {};
@@ -147,6 +200,12 @@ class JpegDecoder {
     int eobRun_ = 0;
 
     // Geometry.
+    int hMax_ = 1;
+    int vMax_ = 1;
+    // Chroma at half width or full width beside full-size luma, converted by
+    // the fused YCbCr kernels; `pairedLines_`: two luma lines per chroma line.
+    bool fusedChroma_ = false;
+    bool pairedLines_ = false;
     int mcuWidth_ = 8;
     int mcuHeight_ = 8;
     int mcusPerRow_ = 0;
@@ -162,3 +221,26 @@ class JpegDecoder {
     std::uint8_t* lines_[2] = {};
     JpegColourTables colour_ = {};
 };
+
+// Inline: it runs once per block, next to the entropy decoding.
+inline void JpegDecoder::reconstructBlock(std::int16_t* block, const std::int32_t* quant,
+                                          std::uint64_t acPositions, std::uint8_t* out,
+                                          int stride) {
+    if (!fastPath_) {
+        idctPlain(block, quant, out, stride);
+    } else if (acPositions == 0) {
+        idctFastDcOnly(block[0], out, stride);
+    } else if (vectorKernels_) {
+        idctFast(block, out, stride, (acPositions & ~kJpegLowZigzagPositions) == 0);
+        return;  // the transforms of the fast path leave the block clear
+    } else {
+        idctFastScalar(block, out, stride);
+        return;
+    }
+    // Cleared for the next block while it is at hand.
+    if (acPositions != 0) {
+        std::memset(block, 0, 64 * sizeof(std::int16_t));
+    } else {
+        block[0] = 0;
+    }
+}

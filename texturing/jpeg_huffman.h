@@ -24,6 +24,18 @@ struct JpegHuffmanTable {
     std::int32_t valueOffset[18] = {};
 };
 
+// A table as a DHT segment gives it: code-length counts and symbols.
+struct JpegHuffmanSpec {
+    std::uint8_t counts[17];  // counts[1..16]
+    std::uint8_t symbols[162];
+    int symbolCount;
+};
+
+// The default tables of ITU-T T.81 Annex K.3 for table slot 0 (DC
+// luminance), 1 (DC chrominance), 4 (AC luminance) and 5 (AC chrominance);
+// null for any other slot.
+const JpegHuffmanSpec* jpegDefaultHuffmanTable(int slot);
+
 // Builds the derived tables from counts and symbols. Codes that cannot exist
 // (too many codes for their length) are never matched.
 void buildHuffmanLookup(JpegHuffmanTable& table);

@@ -1,6 +1,5 @@
 #include "texturing/jpeg_idct.h"
 
-#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -62,8 +61,8 @@ inline void plain1d(const std::int64_t* in, int step, std::int64_t* out,
 
 typedef std::int32_t Lanes __attribute__((vector_size(32)));  // 8 x int32
 typedef std::int16_t Lanes16 __attribute__((vector_size(16)));
-typedef std::uint8_t Lanes8 __attribute__((vector_size(8)));
-typedef std::uint8_t LaneBytes __attribute__((vector_size(32)));
+typedef std::int16_t Shorts16 __attribute__((vector_size(32)));
+typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
 
 // First pass constants with 12 fraction bits, second pass with 8: with int16
 // inputs of 3 fraction bits every product stays below 2^31.
@@ -72,42 +71,43 @@ constexpr int kPass2Bits = 8;
 // The 2-D result is 8 * 2^3 times the sample.
 constexpr int kFastShift = 6;
 
-template <int Bits>
-[[gnu::always_inline]] inline Lanes fixMul(Lanes value, std::int32_t constant) {
+template <int Bits, class V>
+[[gnu::always_inline]] inline V fixMul(V value, std::int32_t constant) {
     return (value * constant + (1 << (Bits - 1))) >> Bits;
 }
 
-// AAN 1-D transform on pre-scaled inputs, lane by lane; the outputs are
-// 2 * sqrt(2) times the normalised transform.
-template <int Bits>
-[[gnu::always_inline]] inline void fast1d(const Lanes* in, Lanes* out) {
+// AAN 1-D transform on pre-scaled inputs, lane by lane (V is 8 lanes, or one
+// int32 for the scalar twin); the outputs are 2 * sqrt(2) times the
+// normalised transform.
+template <int Bits, class V>
+[[gnu::always_inline]] inline void fast1d(const V* in, V* out) {
     constexpr double scale = double(1 << Bits);
     constexpr std::int32_t sqrt2 = std::int32_t(1.414213562 * scale + 0.5);
     constexpr std::int32_t c1847 = std::int32_t(1.847759065 * scale + 0.5);
     constexpr std::int32_t c1082 = std::int32_t(1.082392200 * scale + 0.5);
     constexpr std::int32_t c2613 = std::int32_t(2.613125930 * scale + 0.5);
 
-    Lanes e10 = in[0] + in[4];
-    Lanes e11 = in[0] - in[4];
-    Lanes e13 = in[2] + in[6];
-    Lanes e12 = fixMul<Bits>(in[2] - in[6], sqrt2) - e13;
-    Lanes e0 = e10 + e13;
-    Lanes e3 = e10 - e13;
-    Lanes e1 = e11 + e12;
-    Lanes e2 = e11 - e12;
+    V e10 = in[0] + in[4];
+    V e11 = in[0] - in[4];
+    V e13 = in[2] + in[6];
+    V e12 = fixMul<Bits>(in[2] - in[6], sqrt2) - e13;
+    V e0 = e10 + e13;
+    V e3 = e10 - e13;
+    V e1 = e11 + e12;
+    V e2 = e11 - e12;
 
-    Lanes z13 = in[5] + in[3];
-    Lanes z10 = in[5] - in[3];
-    Lanes z11 = in[1] + in[7];
-    Lanes z12 = in[1] - in[7];
-    Lanes o7 = z11 + z13;
-    Lanes o11 = fixMul<Bits>(z11 - z13, sqrt2);
-    Lanes z5 = fixMul<Bits>(z10 + z12, c1847);
-    Lanes o10 = fixMul<Bits>(z12, c1082) - z5;
-    Lanes o12 = z5 - fixMul<Bits>(z10, c2613);
-    Lanes o6 = o12 - o7;
-    Lanes o5 = o11 - o6;
-    Lanes o4 = o10 + o5;
+    V z13 = in[5] + in[3];
+    V z10 = in[5] - in[3];
+    V z11 = in[1] + in[7];
+    V z12 = in[1] - in[7];
+    V o7 = z11 + z13;
+    V o11 = fixMul<Bits>(z11 - z13, sqrt2);
+    V z5 = fixMul<Bits>(z10 + z12, c1847);
+    V o10 = fixMul<Bits>(z12, c1082) - z5;
+    V o12 = z5 - fixMul<Bits>(z10, c2613);
+    V o6 = o12 - o7;
+    V o5 = o11 - o6;
+    V o4 = o10 + o5;
 
     out[0] = e0 + o7;
     out[7] = e0 - o7;
@@ -142,21 +142,19 @@ template <int Bits>
     }
 }
 
-// Lanes clamped to 0..255 as bytes.
-[[gnu::always_inline]] inline Lanes8 toSamples(Lanes value) {
-    Lanes zero = {};
-    Lanes top = zero + 255;
-    Lanes below = value < zero;  // -1 where true
-    value = value & ~below;
-    Lanes above = value > top;
-    value = (value & ~above) | (top & above);
-    // The low byte of each lane (little-endian lanes).
-    LaneBytes bytes = reinterpret_cast<LaneBytes&>(value);
-    if constexpr (std::endian::native == std::endian::little) {
-        return __builtin_shufflevector(bytes, bytes, 0, 4, 8, 12, 16, 20, 24, 28);
-    } else {
-        return __builtin_shufflevector(bytes, bytes, 3, 7, 11, 15, 19, 23, 27, 31);
-    }
+// Two rows of lanes clamped to 0..255, as 16 bytes (first row first).
+[[gnu::always_inline]] inline Bytes16 toSamples(Lanes first, Lanes second) {
+    const Lanes zero = {};
+    const Lanes top = zero + 255;
+    first = first > zero ? first : zero;
+    first = first < top ? first : top;
+    second = second > zero ? second : zero;
+    second = second < top ? second : top;
+    Shorts16 both =
+        __builtin_convertvector(__builtin_shufflevector(first, second, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9,
+                                                        10, 11, 12, 13, 14, 15),
+                                Shorts16);
+    return __builtin_convertvector(both, Bytes16);
 }
 
 }  // namespace
@@ -191,13 +189,20 @@ void idctPlain(const std::int16_t* coefficients, const std::int32_t* quant, std:
 
 namespace {
 
-[[gnu::always_inline]] inline void idctFastBody(const std::int16_t* transposed, std::uint8_t* out,
+template <bool LowOnly>
+[[gnu::always_inline]] inline void idctFastBody(std::int16_t* transposed, std::uint8_t* out,
                                                 int stride) {
     Lanes in[8];
+    const Lanes16 zero = {};
 #pragma GCC unroll 8
     for (int c = 0; c < 8; ++c) {
+        if (LowOnly && c >= 4) {
+            in[c] = Lanes{};
+            continue;
+        }
         Lanes16 column;
         std::memcpy(&column, transposed + c * 8, sizeof column);
+        std::memcpy(transposed + c * 8, &zero, sizeof zero);  // left clear for the next block
         in[c] = __builtin_convertvector(column, Lanes);
     }
     // Along each row (lane = row), then along each column (lane = column).
@@ -205,48 +210,84 @@ namespace {
     fast1d<kPass1Bits>(in, rows);
     Lanes columns[8];
     transpose(rows, columns);
+    // With coefficients in rows 0 to 3 only, rows 4 to 7 of the first pass
+    // are zero, and so are these.
+    if constexpr (LowOnly) {
+        for (int k = 4; k < 8; ++k) columns[k] = Lanes{};
+    }
     // The level shift and rounding ride on the DC input.
     columns[0] += (128 << kFastShift) + (1 << (kFastShift - 1));
     Lanes result[8];
     fast1d<kPass2Bits>(columns, result);
-#pragma GCC unroll 8
-    for (int r = 0; r < 8; ++r) {
-        Lanes8 samples = toSamples(result[r] >> kFastShift);
+#pragma GCC unroll 4
+    for (int r = 0; r < 8; r += 2) {
+        Bytes16 samples = toSamples(result[r] >> kFastShift, result[r + 1] >> kFastShift);
         std::memcpy(out + r * stride, &samples, 8);
+        std::memcpy(out + (r + 1) * stride, reinterpret_cast<const std::uint8_t*>(&samples) + 8, 8);
     }
 }
 
-void idctFastGeneric(const std::int16_t* transposed, std::uint8_t* out, int stride) {
-    idctFastBody(transposed, out, stride);
+void idctFastGeneric(std::int16_t* transposed, std::uint8_t* out, int stride) {
+    idctFastBody<false>(transposed, out, stride);
+}
+
+void idctFastLowGeneric(std::int16_t* transposed, std::uint8_t* out, int stride) {
+    idctFastBody<true>(transposed, out, stride);
 }
 
 #if defined(__x86_64__)
 // The same code with 256-bit registers where the processor has them.
-[[gnu::target("avx2")]] void idctFastAvx2(const std::int16_t* transposed, std::uint8_t* out,
-                                          int stride) {
-    idctFastBody(transposed, out, stride);
+[[gnu::target("avx2")]] void idctFastAvx2(std::int16_t* transposed, std::uint8_t* out, int stride) {
+    idctFastBody<false>(transposed, out, stride);
+}
+
+[[gnu::target("avx2")]] void idctFastLowAvx2(std::int16_t* transposed, std::uint8_t* out,
+                                             int stride) {
+    idctFastBody<true>(transposed, out, stride);
 }
 #endif
 
-using IdctFunction = void (*)(const std::int16_t*, std::uint8_t*, int);
+using IdctFunction = void (*)(std::int16_t*, std::uint8_t*, int);
 
-IdctFunction chooseIdct() {
+struct IdctFunctions {
+    IdctFunction full;
+    IdctFunction low;
+};
+
+IdctFunctions chooseIdct() {
 #if defined(__x86_64__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return idctFastAvx2;
+    if (__builtin_cpu_supports("avx2")) return {idctFastAvx2, idctFastLowAvx2};
 #endif
-    return idctFastGeneric;
+    return {idctFastGeneric, idctFastLowGeneric};
 }
 
 }  // namespace
 
-void idctFast(const std::int16_t* transposed, std::uint8_t* out, int stride) {
-    static const IdctFunction chosen = chooseIdct();
-    chosen(transposed, out, stride);
+void idctFast(std::int16_t* transposed, std::uint8_t* out, int stride, bool lowOnly) {
+    static const IdctFunctions chosen = chooseIdct();
+    (lowOnly ? chosen.low : chosen.full)(transposed, out, stride);
 }
 
-void idctFastDcOnly(int dequantisedDc, std::uint8_t* out, int stride) {
-    std::uint8_t sample = clampSample(
-        ((dequantisedDc + (128 << kFastShift) + (1 << (kFastShift - 1))) >> kFastShift));
-    for (int r = 0; r < 8; ++r) std::memset(out + r * stride, sample, 8);
+void idctFastScalar(std::int16_t* transposed, std::uint8_t* out, int stride) {
+    // Along each row, then along each column, as idctFastBody does with lanes.
+    std::int32_t rows[8][8];  // [horizontal position][row frequency]
+    for (int r = 0; r < 8; ++r) {
+        std::int32_t in[8];
+        std::int32_t result[8];
+        for (int c = 0; c < 8; ++c) {
+            in[c] = transposed[c * 8 + r];
+            transposed[c * 8 + r] = 0;
+        }
+        fast1d<kPass1Bits>(in, result);
+        for (int n = 0; n < 8; ++n) rows[n][r] = result[n];
+    }
+    for (int n = 0; n < 8; ++n) {
+        std::int32_t in[8];
+        std::int32_t result[8];
+        for (int k = 0; k < 8; ++k) in[k] = rows[n][k];
+        in[0] += (128 << kFastShift) + (1 << (kFastShift - 1));
+        fast1d<kPass2Bits>(in, result);
+        for (int m = 0; m < 8; ++m) out[m * stride + n] = clampSample(result[m] >> kFastShift);
+    }
 }

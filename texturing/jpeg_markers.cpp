@@ -18,6 +18,8 @@ constexpr int kDri = 0xDD;
 constexpr int kDac = 0xCC;
 constexpr int kJpg = 0xC8;
 constexpr int kTem = 0x01;
+constexpr int kApp0 = 0xE0;
+constexpr int kApp14 = 0xEE;
 
 constexpr int kSoiSearchBytes = 511;
 constexpr int kMaxDimension = 8192;
@@ -73,9 +75,12 @@ int JpegDecoder::nextMarker() {
     }
 }
 
-int JpegDecoder::processMarkers() {
+int JpegDecoder::processMarkers(bool afterScan) {
     for (;;) {
         int marker = nextMarker();
+        // Some encoders end a scan with one more restart marker; the next
+        // marker after it is what counts.
+        if (afterScan && marker >= 0xD0 && marker <= 0xD7) continue;
         switch (marker) {
             case kDht:
                 readHuffmanTables();
@@ -85,6 +90,10 @@ int JpegDecoder::processMarkers() {
                 break;
             case kDri:
                 readRestartInterval();
+                break;
+            case kApp0:
+            case kApp14:
+                readApplicationSegment(marker);
                 break;
             case kDac:
                 jpegFail(kArithmetic);
@@ -107,6 +116,32 @@ void JpegDecoder::skipSegment() {
     int length = input_.read16();
     if (length < 2) jpegFail(kSegmentLength);
     input_.skip(length - 2);
+}
+
+// APP0 "JFIF" and APP14 "Adobe" say how three components are coded; the rest
+// of the segment, and every other application segment, is skipped.
+void JpegDecoder::readApplicationSegment(int marker) {
+    int length = input_.read16();
+    if (length < 2) jpegFail(kSegmentLength);
+    int remaining = length - 2;
+    std::uint8_t head[14] = {};
+    int wanted = marker == kApp0 ? 14 : 12;
+    int got = remaining < wanted ? remaining : wanted;
+    for (int i = 0; i < got; ++i) head[i] = input_.readByte();
+    input_.skip(remaining - got);
+    if (got < wanted) return;
+    if (marker == kApp0 && std::memcmp(head, "JFIF", 5) == 0) {
+        sawJfif_ = true;
+    } else if (marker == kApp14 && std::memcmp(head, "Adobe", 5) == 0) {
+        sawAdobe_ = true;
+        adobeTransform_ = head[11];
+    }
+}
+
+bool JpegDecoder::rgbComponents() const {
+    if (componentCount_ != 3 || sawJfif_) return false;
+    if (sawAdobe_) return adobeTransform_ == 0;
+    return components_[0].id == 'R' && components_[1].id == 'G' && components_[2].id == 'B';
 }
 
 void JpegDecoder::readHuffmanTables() {
@@ -227,6 +262,21 @@ void JpegDecoder::readScanHeader() {
     }
 }
 
+// A table slot a scan needs: defined by the stream, or for slots 0 and 1 of
+// either class, never defined and so the standard's default table.
+void JpegDecoder::requireHuffmanTable(int slot) {
+    if (slot >= kHuffmanSlots) jpegFail(kHuffmanUndefined);
+    if (huffman_[slot] != nullptr) return;
+    const JpegHuffmanSpec* spec = jpegDefaultHuffmanTable(slot);
+    if (spec == nullptr) jpegFail(kHuffmanUndefined);
+    void* memory = allocations_.allocate(sizeof(JpegHuffmanTable));
+    JpegHuffmanTable& table = *new (memory) JpegHuffmanTable();
+    std::memcpy(table.counts, spec->counts, sizeof table.counts);
+    std::memcpy(table.symbols, spec->symbols, static_cast<std::size_t>(spec->symbolCount));
+    table.symbolCount = spec->symbolCount;
+    huffman_[slot] = &table;
+}
+
 void JpegDecoder::prepareScan() {
     if (progressive_) {
         bool spectralOk = spectralStart_ <= spectralEnd_ && spectralEnd_ <= 63 &&
@@ -234,25 +284,17 @@ void JpegDecoder::prepareScan() {
                           (spectralStart_ == 0 || scanCount_ == 1);
         if (!spectralOk) jpegFail(kSpectralSelection);
         if (approxHigh_ != 0 && approxHigh_ != approxLow_ + 1) jpegFail(kSuccessiveApproximation);
-    } else {
-        // One MCU row at a time needs every component in the one scan.
-        bool seen[kMaxComponents] = {};
-        for (int i = 0; i < scanCount_; ++i) seen[scan_[i].component] = true;
-        bool all = scanCount_ == componentCount_;
-        for (int c = 0; c < componentCount_; ++c) all = all && seen[c];
-        if (!all) jpegFail(kComponentCount);
     }
     for (int i = 0; i < scanCount_; ++i) {
         const Component& component = components_[scan_[i].component];
         if (component.quantTable >= 4 || !quantDefined_[component.quantTable]) {
             jpegFail(kQuantUndefined);
         }
-        if (spectralStart_ == 0 && (scan_[i].dcSlot >= 4 || huffman_[scan_[i].dcSlot] == nullptr)) {
-            jpegFail(kHuffmanUndefined);
+        if (spectralStart_ == 0) {
+            if (scan_[i].dcSlot >= 4) jpegFail(kHuffmanUndefined);  // DC tables are slots 0 to 3
+            requireHuffmanTable(scan_[i].dcSlot);
         }
-        if (spectralEnd_ > 0 && (scan_[i].acSlot >= 8 || huffman_[scan_[i].acSlot] == nullptr)) {
-            jpegFail(kHuffmanUndefined);
-        }
+        if (spectralEnd_ > 0) requireHuffmanTable(scan_[i].acSlot);
     }
     for (int i = 0; i < scanCount_; ++i) {
         if (spectralStart_ == 0) buildHuffmanLookup(*huffman_[scan_[i].dcSlot]);

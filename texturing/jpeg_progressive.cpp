@@ -1,5 +1,6 @@
-// Progressive scans (T.81 Annex G) into whole-image coefficient arrays, and
-// the reconstruction of MCU rows from them.
+// Progressive scans (T.81 Annex G), and the scans of sequential images that
+// send their components in several scans, into whole-image coefficient
+// arrays; the reconstruction of MCU rows from them.
 #include <cstring>
 
 #include "texturing/jpeg_decoder.h"
@@ -8,27 +9,34 @@
 
 using namespace jpeg_error;
 
-void JpegDecoder::decodeProgressiveScans() {
-    for (;;) {
-        int marker = processMarkers();
+void JpegDecoder::decodeBufferedScans(bool firstScanRead) {
+    if (firstScanRead) {
+        prepareScan();
+        decodeBufferedScan();
+    }
+    for (bool afterScan = firstScanRead;; afterScan = true) {
+        int marker = processMarkers(afterScan);
         if (marker == 0xD9) break;
         if (marker != 0xDA) jpegFail(kUnexpectedMarker);
         readScanHeader();
         prepareScan();
-        decodeProgressiveScan();
+        decodeBufferedScan();
     }
     // Reconstruction covers every component in frame order.
     scanCount_ = componentCount_;
     for (int c = 0; c < componentCount_; ++c) scan_[c].component = c;
 }
 
-void JpegDecoder::decodeProgressiveScan() {
-    // Progressive scans read through the plain reader on both paths.
-    decodeProgressiveScanWith(plainReader_);
+void JpegDecoder::decodeBufferedScan() {
+    if (fastPath_) {
+        decodeBufferedScanWith(fastReader_);
+    } else {
+        decodeBufferedScanWith(plainReader_);
+    }
 }
 
 template <class Reader>
-void JpegDecoder::decodeProgressiveScanWith(Reader& reader) {
+void JpegDecoder::decodeBufferedScanWith(Reader& reader) {
     if (scanCount_ == 1) {
         // Non-interleaved: one block per MCU over the blocks holding samples.
         const Component& component = components_[scan_[0].component];
@@ -38,7 +46,7 @@ void JpegDecoder::decodeProgressiveScanWith(Reader& reader) {
                     if (restartsLeft_ == 0) restartInterval(reader);
                     --restartsLeft_;
                 }
-                decodeProgressiveBlock(reader, 0, bx, by);
+                decodeBufferedBlock(reader, 0, bx, by);
             }
         }
         return;
@@ -53,8 +61,8 @@ void JpegDecoder::decodeProgressiveScanWith(Reader& reader) {
                 const Component& component = components_[scan_[s].component];
                 for (int by = 0; by < component.v; ++by) {
                     for (int bx = 0; bx < component.h; ++bx) {
-                        decodeProgressiveBlock(reader, s, mx * component.h + bx,
-                                               my * component.v + by);
+                        decodeBufferedBlock(reader, s, mx * component.h + bx,
+                                            my * component.v + by);
                     }
                 }
             }
@@ -63,11 +71,16 @@ void JpegDecoder::decodeProgressiveScanWith(Reader& reader) {
 }
 
 template <class Reader>
-void JpegDecoder::decodeProgressiveBlock(Reader& source, int scanIndex, int blockX, int blockY) {
+void JpegDecoder::decodeBufferedBlock(Reader& source, int scanIndex, int blockX, int blockY) {
     Component& component = components_[scan_[scanIndex].component];
     if (blockX < 0 || blockY < 0 || blockX >= component.blocksPerRow ||
         blockY >= component.blocksPerColumn) {
         jpegFail(kBlockLimit);
+    }
+    if (!progressive_) {
+        decodeSequentialCoefficients(
+            source, scanIndex, static_cast<std::size_t>(blockY) * component.blocksPerRow + blockX);
+        return;
     }
     // A block inside an end-of-band run of a first AC scan holds no data.
     if (approxHigh_ == 0 && spectralStart_ != 0 && eobRun_ > 0) {
@@ -192,7 +205,7 @@ void JpegDecoder::decodeProgressiveBlock(Reader& source, int scanIndex, int bloc
     reader.flush();
 }
 
-void JpegDecoder::reconstructProgressiveRow() {
+void JpegDecoder::reconstructBufferedRow() {
     static const std::int32_t kNoTable[64] = {};
     for (int c = 0; c < componentCount_; ++c) {
         Component& component = components_[c];
@@ -206,8 +219,7 @@ void JpegDecoder::reconstructProgressiveRow() {
             for (int bx = 0; bx < component.blocksPerRow; ++bx) {
                 std::size_t index = static_cast<std::size_t>(blockY) * component.blocksPerRow + bx;
                 const std::int16_t* ac = component.acCoefficients + index * 64;
-                std::memset(block_, 0, 64 * sizeof(std::int16_t));
-                bool acPresent = false;
+                std::uint64_t acPositions = 0;
                 int dc = component.dcCoefficients[index];
                 if (fastPath_) {
                     // Dequantised and transposed, as idctFast reads it.
@@ -218,7 +230,7 @@ void JpegDecoder::reconstructProgressiveRow() {
                         std::uint64_t four;
                         std::memcpy(&four, ac + k, 8);
                         if (four == 0) continue;
-                        acPresent = true;
+                        acPositions |= (std::uint64_t{15} << k) & ~std::uint64_t{1};
                         for (int j = k == 0 ? 1 : k; j < k + 4; ++j) {
                             block_[kJpegTransposedOrder[j]] = dequantiseFast(ac[j], zigzagQuant[j]);
                         }
@@ -228,14 +240,14 @@ void JpegDecoder::reconstructProgressiveRow() {
                     for (int k = 1; k < 64; ++k) {
                         if (ac[k] != 0) {
                             block_[kJpegNaturalOrder[k]] = ac[k];
-                            acPresent = true;
+                            acPositions |= std::uint64_t{1} << k;
                         }
                     }
                 }
                 std::uint8_t* out = component.samples +
                                     static_cast<std::size_t>(by * 8) * component.sampleStride +
                                     bx * 8;
-                reconstructBlock(block_, quant, acPresent, out, component.sampleStride);
+                reconstructBlock(block_, quant, acPositions, out, component.sampleStride);
             }
         }
     }

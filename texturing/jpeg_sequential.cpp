@@ -10,22 +10,32 @@ using namespace jpeg_error;
 
 namespace {
 
-constexpr int kRestartSearchBytes = 1536;
+// Where decodeSequentialBlock puts a coefficient: natural order (the plain
+// path), dequantised and transposed for idctFast (the fast path), or zigzag
+// order as decoded (whole-image coefficient arrays).
+// kFastNarrow is kFastTransposed for quantisation tables whose pre-scaled
+// entries stay below 2^22 (every 8-bit table): the small values the lookup
+// decodes (|value| < 256) are then dequantised in 32-bit arithmetic.
+enum class Store { kNatural, kFastTransposed, kFastNarrow, kZigzag };
+
+constexpr std::int32_t kNarrowQuantLimit = 1 << 22;
 
 // Decodes one block's DC difference and AC coefficients (T.81 Annex F) into
-// `block` (zeroed). The plain path keeps the coefficients in natural order;
-// the fast path stores them dequantised (with the table in zigzag order) and
-// transposed for idctFast. Returns
-// whether any AC coefficient was present.
-template <bool Fast, class Reader>
-inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTable,
-                                  const JpegHuffmanTable& acTable, const std::int32_t* zigzagQuant,
-                                  int& predictor, std::int16_t* block) {
+// `block` (zeroed), with the quantisation table in zigzag order for
+// kFastTransposed. Returns the zigzag positions of the AC coefficients it
+// stored, as bits (0 when none).
+template <Store Layout, class Reader>
+inline std::uint64_t decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTable,
+                                           const JpegHuffmanTable& acTable,
+                                           const std::int32_t* zigzagQuant, int& predictor,
+                                           std::int16_t* block) {
     auto store = [&](int k, int value) {
-        if constexpr (Fast) {
+        if constexpr (Layout == Store::kFastTransposed || Layout == Store::kFastNarrow) {
             block[kJpegTransposedOrder[k]] = dequantiseFast(value, zigzagQuant[k]);
-        } else {
+        } else if constexpr (Layout == Store::kNatural) {
             block[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value);
+        } else {
+            block[k] = static_cast<std::int16_t>(value);
         }
     };
     JpegBitCursor<Reader> reader(source);
@@ -38,7 +48,7 @@ inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTabl
     }
     store(0, predictor);
 
-    bool acPresent = false;
+    std::uint64_t stored = 0;
     int k = 1;
     while (k < 64) {
         reader.ensure32();
@@ -48,8 +58,17 @@ inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTabl
             reader.consume(entry & 0xFF);
             k += (entry >> 8) & 15;
             if (k > 63) jpegFail(kCorruptData);
-            store(k, entry >> 16);
-            acPresent = true;
+            if constexpr (Layout == Store::kFastNarrow) {
+                // Equal to dequantiseFast: the product stays inside 31 bits.
+                int value = ((entry >> 16) * zigzagQuant[k] + 256) >> 9;
+                if (static_cast<unsigned>(value + 32768) > 65535u) [[unlikely]] {
+                    value = value < 0 ? -32768 : 32767;
+                }
+                block[kJpegTransposedOrder[k]] = static_cast<std::int16_t>(value);
+            } else {
+                store(k, entry >> 16);
+            }
+            stored |= std::uint64_t{1} << k;
             ++k;
             continue;
         }
@@ -65,16 +84,11 @@ inline bool decodeSequentialBlock(Reader& source, const JpegHuffmanTable& dcTabl
         k += run;
         if (k > 63) jpegFail(kCorruptData);
         store(k, extendSigned(reader.take(bits), bits));
-        acPresent = true;
+        stored |= std::uint64_t{1} << k;
         ++k;
     }
     reader.flush();
-    return acPresent;
-}
-
-inline void clearBlock(std::int16_t* block) {
-    std::uint64_t* words = reinterpret_cast<std::uint64_t*>(block);
-    for (int i = 0; i < 16; ++i) words[i] = 0;
+    return stored;
 }
 
 }  // namespace
@@ -83,7 +97,18 @@ void JpegDecoder::startFirstScan() {
     int marker = processMarkers();
     if (marker != 0xDA) jpegFail(kUnexpectedMarker);
     readScanHeader();
-    prepareScan();
+    bool seen[kMaxComponents] = {};
+    for (int i = 0; i < scanCount_; ++i) seen[scan_[i].component] = true;
+    bool all = scanCount_ == componentCount_;
+    for (int c = 0; c < componentCount_; ++c) all = all && seen[c];
+    if (all) {
+        // One scan with every component: decoded one MCU row at a time.
+        prepareScan();
+        return;
+    }
+    // The components come in several scans: all of them are read now.
+    allocateCoefficients();
+    decodeBufferedScans(true);
 }
 
 void JpegDecoder::decodeSequentialRow() {
@@ -94,12 +119,29 @@ void JpegDecoder::decodeSequentialRow() {
     }
 }
 
+template <class Reader>
+void JpegDecoder::decodeSequentialCoefficients(Reader& reader, int scanIndex,
+                                               std::size_t blockIndex) {
+    Component& component = components_[scan_[scanIndex].component];
+    // Each block is sent once, into arrays that start out zero.
+    std::int16_t* coefficients = component.acCoefficients + blockIndex * 64;
+    decodeSequentialBlock<Store::kZigzag>(reader, *huffman_[scan_[scanIndex].dcSlot],
+                                          *huffman_[scan_[scanIndex].acSlot], nullptr,
+                                          component.dcPredictor, coefficients);
+    component.dcCoefficients[blockIndex] = coefficients[0];
+    coefficients[0] = 0;
+}
+
 template <bool Fast, class Reader>
 void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
     std::int32_t zigzagQuant[kMaxComponents][64];
+    bool narrow = true;
     for (int s = 0; s < scanCount_; ++s) {
         const std::int32_t* quant = quant_[components_[scan_[s].component].quantTable];
-        for (int k = 0; k < 64; ++k) zigzagQuant[s][k] = quant[kJpegNaturalOrder[k]];
+        for (int k = 0; k < 64; ++k) {
+            zigzagQuant[s][k] = quant[kJpegNaturalOrder[k]];
+            narrow = narrow && zigzagQuant[s][k] >= 0 && zigzagQuant[s][k] < kNarrowQuantLimit;
+        }
     }
     for (int mcu = 0; mcu < mcusPerRow_; ++mcu) {
         if (restartInterval_ != 0) {
@@ -113,18 +155,31 @@ void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
             const std::int32_t* quant = quant_[component.quantTable];
             for (int by = 0; by < component.v; ++by) {
                 for (int bx = 0; bx < component.h; ++bx) {
-                    clearBlock(block_);
-                    bool acPresent = decodeSequentialBlock<Fast>(
-                        reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor, block_);
+                    std::uint64_t stored = 0;
+                    if constexpr (!Fast) {
+                        stored = decodeSequentialBlock<Store::kNatural>(
+                            reader, dcTable, acTable, nullptr, component.dcPredictor, block_);
+                    } else if (narrow) {
+                        stored = decodeSequentialBlock<Store::kFastNarrow>(
+                            reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor,
+                            block_);
+                    } else {
+                        stored = decodeSequentialBlock<Store::kFastTransposed>(
+                            reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor,
+                            block_);
+                    }
                     std::uint8_t* out = component.samples +
                                         static_cast<std::size_t>(by * 8) * component.sampleStride +
                                         (mcu * component.h + bx) * 8;
-                    reconstructBlock(block_, quant, acPresent, out, component.sampleStride);
+                    reconstructBlock(block_, quant, stored, out, component.sampleStride);
                 }
             }
         }
     }
 }
+
+template void JpegDecoder::decodeSequentialCoefficients(JpegPlainBitReader&, int, std::size_t);
+template void JpegDecoder::decodeSequentialCoefficients(JpegFastBitReader&, int, std::size_t);
 
 template <class Reader>
 void JpegDecoder::restartInterval(Reader& reader) {
@@ -138,20 +193,23 @@ void JpegDecoder::restartInterval(Reader& reader) {
 template void JpegDecoder::restartInterval(JpegPlainBitReader&);
 template void JpegDecoder::restartInterval(JpegFastBitReader&);
 
+// Finds the restart marker that ends an interval. Like libjpeg, bytes before
+// it that are no marker (stray data, FF 00 pairs, fill bytes) and codes no
+// frame uses (below C0: TEM and the reserved ones) are passed over. Any other
+// marker, or a restart marker with another number, fails.
 void JpegDecoder::readRestartMarker() {
-    int byte = 0;
-    if (input_.pendingMarker >= 0) {
-        byte = input_.pendingMarker;
-        input_.pendingMarker = -1;
-    } else {
-        int searched = 0;
-        do {
-            if (searched++ >= kRestartSearchBytes) jpegFail(kRestartMarker);
+    int byte = input_.pendingMarker;
+    input_.pendingMarker = -1;
+    for (;;) {
+        if (byte < 0 || byte == 0) {
+            do byte = input_.readByte();
+            while (byte != 0xFF);
             byte = input_.readByte();
-        } while (byte != 0xFF);
-        byte = input_.readByte();
+        }
+        while (byte == 0xFF) byte = input_.readByte();
+        if (byte != 0 && byte >= 0xC0) break;
+        byte = -1;
     }
-    while (byte == 0xFF) byte = input_.readByte();
     if (byte != 0xD0 + nextRestart_) jpegFail(kRestartMarker);
     nextRestart_ = (nextRestart_ + 1) & 7;
 }

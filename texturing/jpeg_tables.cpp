@@ -58,6 +58,15 @@ const std::uint8_t kJpegTransposedOrder[64 + 16] = {
 #undef E
 };
 
+const std::uint64_t kJpegLowZigzagPositions = [] {
+    std::uint64_t bits = 0;
+    for (int k = 0; k < 64; ++k) {
+        int natural = kOrder.values[k];
+        if (natural / 8 < 4 && natural % 8 < 4) bits |= std::uint64_t{1} << k;
+    }
+    return bits;
+}();
+
 const std::int32_t kJpegFastQuantFactors[64] = {
     16777216, 23270667, 21920489, 19727919, 16777216, 13181774, 9079764,  4628823,  //
     23270667, 32277342, 30404592, 27363410, 23270667, 18283646, 12593994, 6420363,  //

@@ -16,3 +16,7 @@ extern const std::uint8_t kJpegTransposedOrder[64 + 16];
 // which the scaled inverse DCT expects.
 extern const std::int32_t kJpegFastQuantFactors[64];
 constexpr int kJpegFastQuantFractionBits = 12;
+
+// Bit k set for each zigzag position k whose natural position lies in the
+// top-left 4 x 4 of a block.
+extern const std::uint64_t kJpegLowZigzagPositions;

@@ -1,4 +1,4 @@
-// jpeg-decode [--no-fast] IN.jpg OUT.pnm
+// jpeg-decode [--no-fast] [--no-simd] IN.jpg OUT.pnm
 // Decodes a JPEG with the program's own decoder and writes a binary PPM
 // (colour) or PGM (grey). On a decode failure prints "error CODE" and exits 1.
 #include <cerrno>
@@ -15,10 +15,12 @@ namespace {
 
 const command_line::ToolHelp kHelp = {
     "jpeg-decode",
-    "[--no-fast] IN.jpg OUT.pnm",
+    "[--no-fast] [--no-simd] IN.jpg OUT.pnm",
     "Decode a JPEG file with Brontavik's own decoder into a PPM (colour) or PGM (grey) file.",
     "",
-    "  --no-fast  turn the decoder's fast path (pre-scaled inverse DCT, fast bit reader) off\n",
+    "  --no-fast  turn the decoder's fast path (pre-scaled inverse DCT, fast bit reader) off\n"
+    "  --no-simd  do the pixel work with the plain scalar code instead of the vector code\n"
+    "             (the same picture, byte for byte)\n",
     " 0  the picture was written\n"
     " 1  it could not be read, decoded or written; a decode failure prints \"error CODE\" on\n"
     "    standard output, CODE being the decoder's negative error code\n"
@@ -55,6 +57,7 @@ void complain(const std::string& problem) {
 int main(int argc, char** argv) {
     if (auto answered = command_line::answerHelpOrVersion(argc, argv, kHelp)) return *answered;
     bool fast = true;
+    JpegKernels kernels = JpegKernels::kVector;
     bool operandsOnly = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
@@ -63,6 +66,8 @@ int main(int argc, char** argv) {
             operandsOnly = true;
         } else if (!operandsOnly && argument == "--no-fast") {
             fast = false;
+        } else if (!operandsOnly && argument == "--no-simd") {
+            kernels = JpegKernels::kScalar;
         } else if (!operandsOnly && command_line::isOption(argument)) {
             return command_line::badArguments(kHelp, "unknown option '" + argument + "'");
         } else {
@@ -81,7 +86,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     StdioByteSource source(in);
-    JpegDecoder decoder(&source, fast);
+    JpegDecoder decoder(&source, fast, kernels);
     std::vector<std::uint8_t> pnm;
     const int code = decodeToPnm(decoder, pnm);
     std::fclose(in);

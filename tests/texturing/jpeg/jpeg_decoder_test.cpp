@@ -134,13 +134,16 @@ TEST(JpegDecoder, LineLayoutPerComponentCount) {
 }
 
 TEST(JpegDecoder, ChunkedReadsGiveTheSameImage) {
-    for (bool progressive : {false, true}) {
-        Bytes file = colourFile(90, 70, 2, 2, progressive);
+    EncodeOptions separate;
+    separate.scans = {{{1}}, {{0}}, {{2}}};
+    for (int kind = 0; kind < 3; ++kind) {
+        Bytes file = kind < 2 ? colourFile(90, 70, 2, 2, kind == 1)
+                              : encodeJpeg(makePlasma(90, 70, 3, 11), separate);
         Decoded whole = decodeAll(file, true);
         ASSERT_EQ(whole.errorCode, 0);
         for (int chunk : {1, 7, 4095}) {
             Decoded pieces = decodeAll(file, true, chunk);
-            EXPECT_EQ(pieces.errorCode, 0) << chunk;
+            EXPECT_EQ(pieces.errorCode, 0) << kind << " " << chunk;
             EXPECT_EQ(pieces.image.pixels, whole.image.pixels) << chunk;
         }
     }
@@ -172,6 +175,110 @@ TEST(JpegDecoder, TruncatedStreamDecodesWhatItHas) {
     Decoded small = decodeAll(joinStream(stream), false);
     EXPECT_EQ(small.errorCode, 0);
     EXPECT_EQ(small.lines, 20);
+}
+
+// Which markers say that three components are R, G, B already: a JFIF
+// marker means YCbCr whatever else is there; otherwise an Adobe marker's
+// transform decides; without either, the component names do.
+TEST(JpegDecoder, ColourTransformFromMarkersAndNames) {
+    EncodeOptions rgb;
+    rgb.rgb = true;
+    const Bytes rgbFile = encodeJpeg(makeTestCard(24, 16, 3), rgb);  // Adobe 0, names R G B
+    const Segment jfif{0xE0, {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0}};
+    auto edited = [&](bool addJfif, int adobeTransform, bool numberedIds) {
+        SplitStream stream = splitStream(rgbFile);
+        int adobe = findSegment(stream, 0xEE);
+        if (adobeTransform < 0) {
+            stream.header.erase(stream.header.begin() + adobe);
+        } else {
+            stream.header[static_cast<std::size_t>(adobe)].payload[11] =
+                static_cast<std::uint8_t>(adobeTransform);
+        }
+        if (addJfif) stream.header.insert(stream.header.begin(), jfif);
+        if (numberedIds) {
+            Segment& frame = stream.header[static_cast<std::size_t>(findSegment(stream, 0xC0))];
+            Segment& scan = stream.header[static_cast<std::size_t>(findSegment(stream, 0xDA))];
+            for (int c = 0; c < 3; ++c) {
+                frame.payload[6 + 3 * c] = static_cast<std::uint8_t>(c + 1);
+                scan.payload[1 + 2 * c] = static_cast<std::uint8_t>(c + 1);
+            }
+        }
+        return joinStream(stream);
+    };
+    struct Case {
+        bool jfif;
+        int adobe;  // transform, -1 for no Adobe marker
+        bool numbered;
+        bool rgbExpected;
+    };
+    const Decoded asRgb = decodeAll(rgbFile, true);
+    ASSERT_EQ(asRgb.errorCode, 0);
+    for (const Case& c : {Case{false, 0, false, true}, Case{false, 0, true, true},
+                          Case{false, -1, false, true}, Case{true, 0, false, false},
+                          Case{false, 1, false, false}, Case{false, -1, true, false}}) {
+        Bytes file = edited(c.jfif, c.adobe, c.numbered);
+        CountingByteSource source(file);
+        JpegDecoder decoder(&source, true);
+        ASSERT_EQ(decoder.errorCode(), 0);
+        EXPECT_EQ(decoder.rgbComponents(), c.rgbExpected) << c.jfif << c.adobe << c.numbered;
+        // The same samples, so the same pixels exactly when taken as RGB.
+        Decoded decoded = decodeAll(file, true);
+        EXPECT_EQ(decoded.image.pixels == asRgb.image.pixels, c.rgbExpected);
+    }
+}
+
+// Ratios of sampling factors that are not whole numbers (no Debian tool
+// writes them, libjpeg-turbo refuses them): each pixel takes the sample that
+// covers it, x * h / hMax, as with whole ratios. The planes libjpeg decodes
+// from the same file, replicated so and converted with the tables, must
+// match within the rounding of the inverse DCTs.
+TEST(JpegDecoder, FractionalSamplingReplicates) {
+    const std::vector<std::vector<std::pair<int, int>>> samplings = {
+        {{3, 1}, {2, 1}, {1, 1}}, {{1, 3}, {1, 2}, {1, 1}}, {{3, 2}, {2, 1}, {1, 2}}};
+    JpegColourTables tables;
+    buildColourTables(tables);
+    for (const auto& sampling : samplings) {
+        Planes planes;
+        planes.width = 53;
+        planes.height = 29;
+        planes.sampling = sampling;
+        for (int c = 0; c < 3; ++c) {
+            Image plane = makePlasma(planes.planeWidth(c), planes.planeHeight(c), 1, 30 + c);
+            planes.data.push_back(plane.pixels);
+        }
+        Bytes file = encodeRawJpeg(planes, 95);
+        Planes decodedPlanes = decodeRawJpeg(file);
+        Bytes expected;
+        for (int y = 0; y < planes.height; ++y) {
+            for (int x = 0; x < planes.width; ++x) {
+                std::uint8_t sample[3];
+                for (int c = 0; c < 3; ++c) {
+                    int px = x * sampling[c].first /
+                             std::max({sampling[0].first, sampling[1].first, sampling[2].first});
+                    int py = y * sampling[c].second /
+                             std::max({sampling[0].second, sampling[1].second, sampling[2].second});
+                    sample[c] =
+                        decodedPlanes
+                            .data[c]
+                                 [static_cast<std::size_t>(py) * decodedPlanes.planeWidth(c) + px];
+                }
+                std::uint8_t pixel[4];
+                convertYCbCrLine(tables, &sample[0], &sample[1], &sample[2], 1, 1, pixel);
+                expected.insert(expected.end(), pixel, pixel + 3);
+            }
+        }
+        for (bool fast : {true, false}) {
+            Decoded decoded = decodeAll(file, fast);
+            ASSERT_EQ(decoded.errorCode, 0);
+            ASSERT_EQ(decoded.image.pixels.size(), expected.size());
+            int worst = 0;
+            for (std::size_t i = 0; i < expected.size(); ++i) {
+                worst = std::max(worst, std::abs(int{decoded.image.pixels[i]} - int{expected[i]}));
+            }
+            EXPECT_LE(worst, 4) << sampling[0].first << "x" << sampling[0].second << " "
+                                << (fast ? "fast" : "plain");
+        }
+    }
 }
 
 TEST(JpegDecoder, HandMadeFlatBlock) {
@@ -209,7 +316,7 @@ TEST(JpegDecoder, SourceThatNeverEndsNorDeliversDoesNotHang) {
 
 TEST(JpegDecoder, SourceIsUsedOnceAndReleasedOnce) {
     Bytes file = colourFile(16, 16, 2, 2);
-    MemoryByteSource source(file);
+    CountingByteSource source(file);
     {
         JpegDecoder decoder(&source, true);
         EXPECT_EQ(source.beginCount, 1);

@@ -300,12 +300,14 @@ std::vector<ErrorCase> errorCases() {
                  s.payload.resize(6);
              });
          }},
-        {"chroma sampled 2x1", kSampling, Stage::Begin,
-         [=] { return sof([](Segment& s) { s.payload[10] = 0x21; }); }},
-        {"luma sampled 3x1", kSampling, Stage::Begin,
-         [=] { return sof([](Segment& s) { s.payload[7] = 0x31; }); }},
-        {"luma sampled 2x4", kSampling, Stage::Begin,
-         [=] { return sof([](Segment& s) { s.payload[7] = 0x24; }); }},
+        // Factors 1 to 4 in each direction are allowed, whatever the first
+        // component has; 0 and above 4 are not.
+        {"chroma sampled 0x1", kSampling, Stage::Begin,
+         [=] { return sof([](Segment& s) { s.payload[10] = 0x01; }); }},
+        {"luma sampled 5x1", kSampling, Stage::Begin,
+         [=] { return sof([](Segment& s) { s.payload[7] = 0x51; }); }},
+        {"chroma sampled 1x5", kSampling, Stage::Begin,
+         [=] { return sof([](Segment& s) { s.payload[13] = 0x15; }); }},
         {"coefficient index past 63", kCorruptData, Stage::Line, [] { return greyStream(0xF1); }},
         {"restart marker out of sequence", kRestartMarker, Stage::Line,
          [] {
@@ -351,7 +353,7 @@ class JpegErrorCodes : public ::testing::TestWithParam<ErrorCase> {};
 TEST_P(JpegErrorCodes, ReachedWhereExpectedAndInertAfterwards) {
     const ErrorCase& c = GetParam();
     Bytes bytes = c.make();
-    MemoryByteSource source(bytes);
+    CountingByteSource source(bytes);
     JpegDecoder decoder(&source, true);
     int construction = decoder.errorCode();
     int begin = decoder.begin();
@@ -402,7 +404,7 @@ TEST(JpegErrorCodesSource, ReadFailureIsReported) {
     Bytes large = encodeJpeg(makePlasma(256, 256, 3, 9), EncodeOptions{});
     ASSERT_GT(large.size(), 4096u);
     for (int failOn : {0, 1}) {
-        MemoryByteSource source(large);
+        CountingByteSource source(large);
         source.failOnRead = failOn;
         JpegDecoder decoder(&source, true);
         if (failOn == 0) {
@@ -469,7 +471,7 @@ TEST(JpegErrorCodesAllocation, TableLimitAndExhaustion) {
     rlim_t limit = static_cast<rlim_t>(pages) * 4096 + (rlim_t{192} << 20);
     rlimit rl{limit, limit};
     setrlimit(RLIMIT_AS, &rl);
-    MemoryByteSource source(bytes);
+    CountingByteSource source(bytes);
     JpegDecoder decoder(&source, true);
     int begin = decoder.begin();
     bool ok = begin == -1 && decoder.errorCode() == kOutOfMemory && source.endCount == 1;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/texturing/jpeg/jpeg_stream_edit.h"
 #include "tests/texturing/jpeg/jpeg_test_support.h"
 
 using namespace jpeg_test;
@@ -45,6 +46,44 @@ int main(int argc, char** argv) {
         greyProgressive.progressive = true;
         put("grey-prog-" + tag, grey, greyProgressive);
     }
+    // Files as other writers make them: RGB, uncommon sampling, components
+    // in separate scans, restart damage, no Huffman tables.
+    Image picture = makePlasma(40, 33, 3, 22);
+    auto putBytes = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        if (writeFile(folder + "/" + name + ".jpg", bytes)) ++written;
+    };
+    EncodeOptions rgb;
+    rgb.rgb = true;
+    put("rgb", picture, rgb);
+    rgb.progressive = true;
+    put("rgb-prog", picture, rgb);
+    const std::vector<std::vector<std::pair<int, int>>> samplings = {{{1, 1}, {2, 2}, {2, 2}},
+                                                                     {{3, 1}, {1, 1}, {1, 1}},
+                                                                     {{4, 2}, {1, 1}, {1, 1}},
+                                                                     {{2, 2}, {2, 1}, {1, 2}},
+                                                                     {{1, 4}, {1, 2}, {1, 1}}};
+    for (std::size_t i = 0; i < samplings.size(); ++i) {
+        EncodeOptions options;
+        options.sampling = samplings[i];
+        put("sampling-" + std::to_string(i), picture, options);
+        options.progressive = true;
+        put("sampling-prog-" + std::to_string(i), picture, options);
+    }
+    EncodeOptions separate;
+    separate.scans = {{{0}}, {{2}}, {{1}}};
+    put("scans-separate", picture, separate);
+    EncodeOptions progressiveSeparate;
+    progressiveSeparate.scans = {{{0}, 0, 0, 0, 1},  {{1}, 0, 0, 0, 0}, {{2}, 0, 0, 0, 0},
+                                 {{2}, 1, 63, 0, 0}, {{0}, 1, 9, 0, 0}, {{0}, 10, 63, 0, 0},
+                                 {{1}, 1, 63, 0, 0}, {{0}, 0, 0, 1, 0}};
+    put("scans-prog-separate", picture, progressiveSeparate);
+    EncodeOptions restarts;
+    restarts.restartRows = 1;
+    std::vector<std::uint8_t> restartFile = encodeJpeg(picture, restarts);
+    putBytes("restart-before-end", withRestartBeforeEnd(restartFile));
+    putBytes("restart-stray", withBytesBeforeRestarts(restartFile, {0x12, 0xFF, 0x00, 0xFF, 0x01}));
+    putBytes("no-tables", withoutHuffmanTables(encodeJpeg(picture, {})));
+
     // Kinds the decoder refuses, so their paths are explored too.
     Image small = makePlasma(24, 16, 3, 5);
     EncodeOptions arithmetic;

@@ -50,4 +50,41 @@ std::vector<std::size_t> scanOffsets(const std::vector<std::uint8_t>& bytes) {
     return offsets;
 }
 
+namespace {
+
+bool isRestart(const std::vector<std::uint8_t>& bytes, std::size_t i) {
+    return i + 1 < bytes.size() && bytes[i] == 0xFF && bytes[i + 1] >= 0xD0 && bytes[i + 1] <= 0xD7;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> withBytesBeforeRestarts(const std::vector<std::uint8_t>& bytes,
+                                                  const std::vector<std::uint8_t>& junk) {
+    std::vector<std::uint8_t> out;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (isRestart(bytes, i)) out.insert(out.end(), junk.begin(), junk.end());
+        out.push_back(bytes[i]);
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> withRestartBeforeEnd(const std::vector<std::uint8_t>& bytes) {
+    int restarts = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) restarts += isRestart(bytes, i) ? 1 : 0;
+    std::vector<std::uint8_t> out(bytes.begin(), bytes.end() - 2);  // without EOI
+    out.push_back(0xFF);
+    out.push_back(static_cast<std::uint8_t>(0xD0 + restarts % 8));
+    out.push_back(0xFF);
+    out.push_back(0xD9);
+    return out;
+}
+
+std::vector<std::uint8_t> withoutHuffmanTables(const std::vector<std::uint8_t>& bytes) {
+    SplitStream stream = splitStream(bytes);
+    for (int i; (i = findSegment(stream, 0xC4)) >= 0;) {
+        stream.header.erase(stream.header.begin() + i);
+    }
+    return joinStream(stream);
+}
+
 }  // namespace jpeg_test

@@ -29,4 +29,12 @@ int findSegment(const SplitStream& stream, int marker);
 // The offsets in `bytes` of every SOS marker (FF DA).
 std::vector<std::size_t> scanOffsets(const std::vector<std::uint8_t>& bytes);
 
+// Byte-level damage some writers leave in real files: `junk` before every
+// restart marker; one more restart marker (the next number) before the end
+// marker; the header without its Huffman tables (as Motion-JPEG frames are).
+std::vector<std::uint8_t> withBytesBeforeRestarts(const std::vector<std::uint8_t>& bytes,
+                                                  const std::vector<std::uint8_t>& junk);
+std::vector<std::uint8_t> withRestartBeforeEnd(const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> withoutHuffmanTables(const std::vector<std::uint8_t>& bytes);
+
 }  // namespace jpeg_test

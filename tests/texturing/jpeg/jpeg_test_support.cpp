@@ -13,18 +13,6 @@
 
 namespace jpeg_test {
 
-int MemoryByteSource::read(std::uint8_t* buffer, int wanted, bool* endFlag) {
-    int call = readCount++;
-    if (call == failOnRead) return -1;
-    std::size_t left = bytes_.size() - position_;
-    std::size_t count = std::min<std::size_t>(
-        {left, static_cast<std::size_t>(wanted), static_cast<std::size_t>(chunk_)});
-    if (count > 0) std::memcpy(buffer, bytes_.data() + position_, count);
-    position_ += count;
-    if (position_ == bytes_.size()) *endFlag = true;
-    return static_cast<int>(count);
-}
-
 namespace {
 
 struct Random {
@@ -180,15 +168,35 @@ std::vector<std::uint8_t> encodeJpeg(const Image& image, const EncodeOptions& op
     if (image.channels == 2 || (image.channels == 4 && !options.cmyk)) {
         jpeg_set_colorspace(&info, JCS_UNKNOWN);
     }
+    if (options.rgb) jpeg_set_colorspace(&info, JCS_RGB);
     jpeg_set_quality(&info, options.quality, TRUE);
     if (image.channels == 3) {
         info.comp_info[0].h_samp_factor = options.lumaH;
         info.comp_info[0].v_samp_factor = options.lumaV;
+        for (std::size_t c = 0; c < options.sampling.size() && c < 3; ++c) {
+            info.comp_info[c].h_samp_factor = options.sampling[c].first;
+            info.comp_info[c].v_samp_factor = options.sampling[c].second;
+        }
     }
     info.optimize_coding = options.optimize ? TRUE : FALSE;
     info.arith_code = options.arithmetic ? TRUE : FALSE;
     info.restart_in_rows = options.restartRows;
     if (options.progressive) jpeg_simple_progression(&info);
+    std::vector<jpeg_scan_info> scans;
+    for (const EncodeOptions::Scan& scan : options.scans) {
+        jpeg_scan_info one{};
+        one.comps_in_scan = static_cast<int>(scan.components.size());
+        for (int i = 0; i < one.comps_in_scan; ++i) one.component_index[i] = scan.components[i];
+        one.Ss = scan.ss;
+        one.Se = scan.se;
+        one.Ah = scan.ah;
+        one.Al = scan.al;
+        scans.push_back(one);
+    }
+    if (!scans.empty()) {
+        info.scan_info = scans.data();
+        info.num_scans = static_cast<int>(scans.size());
+    }
     jpeg_start_compress(&info, TRUE);
     std::size_t stride = static_cast<std::size_t>(image.width) * image.channels;
     while (info.next_scanline < info.image_height) {
@@ -202,10 +210,138 @@ std::vector<std::uint8_t> encodeJpeg(const Image& image, const EncodeOptions& op
     return bytes;
 }
 
-Decoded decodeAll(const std::vector<std::uint8_t>& bytes, bool fast, int chunk) {
+namespace {
+
+int maxFactor(const Planes& planes, bool vertical) {
+    int most = 1;
+    for (const auto& [h, v] : planes.sampling) most = std::max(most, vertical ? v : h);
+    return most;
+}
+
+}  // namespace
+
+int Planes::planeWidth(int c) const {
+    int most = maxFactor(*this, false);
+    return (width * sampling[c].first + most - 1) / most;
+}
+
+int Planes::planeHeight(int c) const {
+    int most = maxFactor(*this, true);
+    return (height * sampling[c].second + most - 1) / most;
+}
+
+std::vector<std::uint8_t> encodeRawJpeg(const Planes& planes, int quality) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(planes.width);
+    info.image_height = static_cast<JDIMENSION>(planes.height);
+    info.input_components = 3;
+    info.in_color_space = JCS_YCbCr;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    info.raw_data_in = TRUE;
+    for (int c = 0; c < 3; ++c) {
+        info.comp_info[c].h_samp_factor = planes.sampling[c].first;
+        info.comp_info[c].v_samp_factor = planes.sampling[c].second;
+    }
+    jpeg_start_compress(&info, TRUE);
+    const int rowsPerCall = info.max_v_samp_factor * DCTSIZE;
+    std::vector<std::vector<JSAMPROW>> rows(3);
+    for (int c = 0; c < 3; ++c) rows[c].resize(static_cast<std::size_t>(rowsPerCall));
+    // Rows past a plane's end repeat its last row, as libjpeg's own padding does.
+    std::vector<std::vector<std::uint8_t>> padded(3);
+    for (int c = 0; c < 3; ++c) {
+        int width = static_cast<int>(info.comp_info[c].width_in_blocks) * DCTSIZE;
+        padded[c].assign(static_cast<std::size_t>(width), 0);
+    }
+    while (info.next_scanline < info.image_height) {
+        JSAMPARRAY arrays[3];
+        for (int c = 0; c < 3; ++c) {
+            const int v = planes.sampling[c].second;
+            const int width = planes.planeWidth(c);
+            const int height = planes.planeHeight(c);
+            const int first = static_cast<int>(info.next_scanline) * v / info.max_v_samp_factor;
+            for (int r = 0; r < v * DCTSIZE; ++r) {
+                std::vector<std::uint8_t>& row = padded[c];
+                const int y = std::min(first + r, height - 1);
+                for (std::size_t x = 0; x < row.size(); ++x) {
+                    row[x] = planes.data[c][static_cast<std::size_t>(y) * width +
+                                            std::min<std::size_t>(x, width - 1)];
+                }
+                rows[c][r] = static_cast<JSAMPROW>(std::malloc(row.size()));
+                std::memcpy(rows[c][r], row.data(), row.size());
+            }
+            arrays[c] = rows[c].data();
+        }
+        jpeg_write_raw_data(&info, arrays, static_cast<JDIMENSION>(rowsPerCall));
+        for (int c = 0; c < 3; ++c) {
+            for (int r = 0; r < planes.sampling[c].second * DCTSIZE; ++r) std::free(rows[c][r]);
+        }
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::vector<std::uint8_t> bytes(buffer, buffer + size);
+    std::free(buffer);
+    return bytes;
+}
+
+Planes decodeRawJpeg(const std::vector<std::uint8_t>& bytes) {
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, bytes.data(), bytes.size());
+    jpeg_read_header(&info, TRUE);
+    info.raw_data_out = TRUE;
+    info.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&info);
+    Planes planes;
+    planes.width = static_cast<int>(info.image_width);
+    planes.height = static_cast<int>(info.image_height);
+    for (int c = 0; c < 3; ++c) {
+        planes.sampling.push_back(
+            {info.comp_info[c].h_samp_factor, info.comp_info[c].v_samp_factor});
+    }
+    planes.data.resize(3);
+    std::vector<std::vector<std::uint8_t>> rows(3);
+    std::vector<std::vector<JSAMPROW>> pointers(3);
+    for (int c = 0; c < 3; ++c) {
+        int width = static_cast<int>(info.comp_info[c].width_in_blocks) * DCTSIZE;
+        int count = planes.sampling[c].second * DCTSIZE;
+        rows[c].resize(static_cast<std::size_t>(width) * count);
+        for (int r = 0; r < count; ++r) pointers[c].push_back(rows[c].data() + r * width);
+    }
+    while (info.output_scanline < info.output_height) {
+        int first = static_cast<int>(info.output_scanline);
+        JSAMPARRAY arrays[3] = {pointers[0].data(), pointers[1].data(), pointers[2].data()};
+        jpeg_read_raw_data(&info, arrays,
+                           static_cast<JDIMENSION>(info.max_v_samp_factor * DCTSIZE));
+        for (int c = 0; c < 3; ++c) {
+            const int v = planes.sampling[c].second;
+            const int width = planes.planeWidth(c);
+            const int stride = static_cast<int>(info.comp_info[c].width_in_blocks) * DCTSIZE;
+            const int top = first * v / info.max_v_samp_factor;
+            for (int r = 0; r < v * DCTSIZE && top + r < planes.planeHeight(c); ++r) {
+                planes.data[c].insert(planes.data[c].end(), rows[c].begin() + r * stride,
+                                      rows[c].begin() + r * stride + width);
+            }
+        }
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return planes;
+}
+
+Decoded decodeAll(const std::vector<std::uint8_t>& bytes, bool fast, int chunk,
+                  JpegKernels kernels) {
     Decoded result;
     MemoryByteSource source(bytes, chunk);
-    JpegDecoder decoder(&source, fast);
+    JpegDecoder decoder(&source, fast, kernels);
     result.constructionCode = decoder.errorCode();
     result.width = decoder.width();
     result.height = decoder.height();

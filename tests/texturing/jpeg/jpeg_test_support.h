@@ -1,24 +1,25 @@
 #pragma once
 
-// Shared by the JPEG decoder tests and the fuzz seed writer: an in-memory byte
+// Shared by the JPEG decoder tests and the fuzz seed writer: a counting byte
 // source, generated pictures, PNM files, and an encoder over libjpeg's API.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "texturing/byte_source.h"
+#include "texturing/jpeg_decoder.h"
+#include "texturing/memory_byte_source.h"
 
 namespace jpeg_test {
 
-// Serves a byte vector, at most `chunk` bytes per read; can be told to fail.
-class MemoryByteSource : public ByteSource {
+// The in-memory source, counting its uses; can be told to fail a read.
+class CountingByteSource : public MemoryByteSource {
   public:
-    explicit MemoryByteSource(std::vector<std::uint8_t> bytes, int chunk = 1 << 30)
-        : bytes_(std::move(bytes)), chunk_(chunk) {}
-    MemoryByteSource(const std::uint8_t* data, std::size_t size)
-        : bytes_(data, data + size), chunk_(1 << 30) {}
+    using MemoryByteSource::MemoryByteSource;
 
-    int read(std::uint8_t* buffer, int wanted, bool* endFlag) override;
+    int read(std::uint8_t* buffer, int wanted, bool* endFlag) override {
+        if (readCount++ == failOnRead) return -1;
+        return MemoryByteSource::read(buffer, wanted, endFlag);
+    }
     void beginUse() override { ++beginCount; }
     void endUse() override { ++endCount; }
 
@@ -26,11 +27,6 @@ class MemoryByteSource : public ByteSource {
     int endCount = 0;
     int readCount = 0;
     int failOnRead = -1;  // the read call (counted from 0) that returns -1
-
-  private:
-    std::vector<std::uint8_t> bytes_;
-    std::size_t position_ = 0;
-    int chunk_;
 };
 
 struct Image {
@@ -57,8 +53,31 @@ struct EncodeOptions {
     bool arithmetic = false;
     int restartRows = 0;
     bool cmyk = false;  // 4 channels written as an Adobe CMYK file
+    bool rgb = false;   // 3 channels kept as R, G, B (Adobe marker, transform 0)
+    // Sampling factors of all three components; lumaH and lumaV when empty.
+    std::vector<std::pair<int, int>> sampling;
+    // Scans in order: components, spectral start and end, successive
+    // approximation high and low. The encoder's own scans when empty.
+    struct Scan {
+        std::vector<int> components;
+        int ss = 0, se = 63, ah = 0, al = 0;
+    };
+    std::vector<Scan> scans;
 };
 std::vector<std::uint8_t> encodeJpeg(const Image& image, const EncodeOptions& options);
+
+// Component planes written as they are (libjpeg's raw data path, which takes
+// any sampling factors, fractional ratios too), and read back the same way.
+struct Planes {
+    int width = 0;  // of the image
+    int height = 0;
+    std::vector<std::pair<int, int>> sampling;    // per component
+    std::vector<std::vector<std::uint8_t>> data;  // per component, rows of planeWidth
+    int planeWidth(int c) const;
+    int planeHeight(int c) const;
+};
+std::vector<std::uint8_t> encodeRawJpeg(const Planes& planes, int quality);
+Planes decodeRawJpeg(const std::vector<std::uint8_t>& bytes);
 
 // Everything the decoder delivers for one stream.
 struct Decoded {
@@ -71,7 +90,8 @@ struct Decoded {
     int lines = 0;
     Image image;
 };
-Decoded decodeAll(const std::vector<std::uint8_t>& bytes, bool fast, int chunk = 1 << 30);
+Decoded decodeAll(const std::vector<std::uint8_t>& bytes, bool fast, int chunk = 1 << 30,
+                  JpegKernels kernels = JpegKernels::kVector);
 
 std::vector<std::uint8_t> readFile(const std::string& path);
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);

@@ -7,31 +7,11 @@
 #include <cstring>
 #include <vector>
 
-#include "texturing/byte_source.h"
 #include "texturing/jpeg_decoder.h"
+#include "texturing/memory_byte_source.h"
 #include "tools/jpeg-decode/jpeg_to_pnm.h"
 
 namespace {
-
-class FuzzSource : public ByteSource {
-  public:
-    FuzzSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    int read(std::uint8_t* buffer, int wanted, bool* endFlag) override {
-        std::size_t count = size_ - position_;
-        if (count > static_cast<std::size_t>(wanted)) count = static_cast<std::size_t>(wanted);
-        for (std::size_t i = 0; i < count; ++i) buffer[i] = data_[position_ + i];
-        position_ += count;
-        if (position_ == size_) *endFlag = true;
-        return static_cast<int>(count);
-    }
-    void beginUse() override {}
-    void endUse() override {}
-
-  private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t position_ = 0;
-};
 
 // Larger pictures decode correctly but too slowly for useful fuzzing (the
 // decoder itself is fuzzed on small pictures by fuzz_jpeg); their headers
@@ -39,7 +19,7 @@ class FuzzSource : public ByteSource {
 constexpr long kMaxFuzzPixels = 1L << 18;
 
 void decode(const std::uint8_t* data, std::size_t size, bool fast) {
-    FuzzSource source(data, size);
+    MemoryByteSource source(data, size);
     JpegDecoder decoder(&source, fast);
     if (static_cast<long>(decoder.width()) * decoder.height() > kMaxFuzzPixels) return;
     std::vector<std::uint8_t> pnm;
