@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "platform/sound_system.h"
 #include "runtime/demo_clock.h"
 #include "runtime/driver/demo_driver.h"
@@ -68,6 +69,7 @@ class Driver : public ::testing::Test {
         musicEnabled = false;
         overlayEnabled = false;
         sceneParts[0] = &scene;
+        windowRelease = releaseMainWindow;  // what creating the window installs
         startClock();
         demoTime = 0.0;
     }
