@@ -31,7 +31,8 @@ EM_JS(int, webAudioOpen, (int sampleRate), {
     };
     audio.schedule = (voice, chunk) => {
         const context = audio.context;
-        const buffer = context.createBuffer(chunk.planes.length, chunk.planes[0].length, voice.rate);
+        const frames = chunk.planes[0].length;
+        const buffer = context.createBuffer(chunk.planes.length, frames, voice.rate);
         chunk.planes.forEach((plane, i) => buffer.copyToChannel(plane, i));
         const source = context.createBufferSource();
         source.buffer = buffer;

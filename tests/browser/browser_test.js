@@ -7,7 +7,7 @@
 //   show     start gesture, the first frame at demo time 0, the audio clock,
 //            the music, the title's statistics line, a hidden page, a lost
 //            GL context that comes back, Escape to the end state, play again
-//   failures the data file answering 404, a browser without WebGL 2
+//   failures the data file answering 404 or cut short, a browser without WebGL 2
 //   console  no console error and no page error throughout
 // --bench plays the whole show at 800x600 and a part of it at 1920x1440 and
 // prints frame times, start-up times and the folder's download size instead.
@@ -66,7 +66,8 @@ function brightest(file) {
 }
 
 // A number of the title's statistics line ("Time:", "Aux:", ...).
-const titleValue = (title, label) => parseFloat((new RegExp(label + "(\\S+)").exec(title) || [])[1]);
+const titleValue = (title, label) =>
+  parseFloat((new RegExp(label + "(\\S+)").exec(title) || [])[1]);
 
 // Problems the page must not have. A failed download's own line from the
 // browser ("Failed to load resource") is only allowed where `refusals` says.
@@ -116,8 +117,8 @@ async function stills(browser, problems) {
         size[0] === 1920 && size[1] === 1440 && db >= minimumPsnr,
         `drawing buffer ${size.join("x")}, PSNR ${db.toFixed(2)} dB`);
   await page.setViewportSize({width: 1000, height: 750});
-  await page.waitForFunction(() => window.brontavik.canvasSize()[0] === 2000, null, {timeout: 10000})
-      .catch(() => {});
+  await page.waitForFunction(() => window.brontavik.canvasSize()[0] === 2000, null,
+                             {timeout: 10000}).catch(() => {});
   const resized = await page.evaluate(() => window.brontavik.canvasSize());
   check("the drawing buffer follows the window", resized[0] === 2000 && resized[1] === 1500,
         resized.join("x"));
@@ -132,7 +133,8 @@ const setHidden = (page, hidden) => page.evaluate((h) => {
 }, hidden);
 
 // The music's position and the page's clock, both in seconds.
-const clocks = (page) => page.evaluate(() => [window.brontavik.musicTime(), performance.now() / 1000]);
+const clocks = (page) =>
+  page.evaluate(() => [window.brontavik.musicTime(), performance.now() / 1000]);
 
 async function show(browser, problems) {
   const page = await openPage(browser, problems);
@@ -151,7 +153,8 @@ async function show(browser, problems) {
   }));
   const firstTime = titleValue(start.title, "Time:");
   check("the show starts on the gesture at demo time 0", firstTime >= 0 && firstTime < 0.05,
-        `the title's Time:${firstTime} on the first frame, ${start.wait.toFixed(1)} ms after the click`);
+        `the title's Time:${firstTime} on the first frame, ` +
+            `${start.wait.toFixed(1)} ms after the click`);
   const first = await page.evaluate(() => window.brontavik.audioTime());
   await page.waitForTimeout(1000);
   const second = await page.evaluate(() => window.brontavik.audioTime());
@@ -187,15 +190,17 @@ async function show(browser, problems) {
   const drift = (shownAt - hiddenAt) - (musicLater - musicHidden);
   check("a hidden page draws no frames while the music plays on",
         framesLater === framesHidden && musicLater - musicHidden > 4,
-        `${framesLater - framesHidden} frames, ${(musicLater - musicHidden).toFixed(2)} s of music`);
+        `${framesLater - framesHidden} frames, ` +
+            `${(musicLater - musicHidden).toFixed(2)} s of music`);
   check("shown again, the show is in step with the music", Math.abs(lag) < 0.5 + Math.abs(drift),
-        `demo clock ${lag >= 0 ? "ahead of" : "behind"} the music by ${Math.abs(lag).toFixed(3)} s, ` +
+        `demo clock ${lag >= 0 ? "ahead of" : "behind"} the music by ` +
+            `${Math.abs(lag).toFixed(3)} s, ` +
         `the music ${drift.toFixed(3)} s behind the timer over the pause ` +
         `(${(before.demoTime - before.musicTime).toFixed(3)} s before it was hidden)`);
 
   // The GL context lost at about 10 s and given back a second later.
-  await page.waitForFunction(() => /Time:(\S+)/.exec(document.title)[1] >= 10, null, {timeout: 30000})
-      .catch(() => {});
+  await page.waitForFunction(() => /Time:(\S+)/.exec(document.title)[1] >= 10, null,
+                             {timeout: 30000}).catch(() => {});
   await page.evaluate(() => {
     window.loseContext = document.querySelector("#canvas").getContext("webgl2")
                              .getExtension("WEBGL_lose_context");
@@ -218,7 +223,8 @@ async function show(browser, problems) {
         framesStill === framesLost && lostNotice, `${framesStill - framesLost} frames while lost`);
   check("the show goes on after the context comes back",
         db >= minimumPsnr && Math.abs(titleValue(frame.title, "Aux:") - frame.sceneTime) < 1e-3,
-        `scene time ${sceneTime} s (${frame.title.trim()}), PSNR ${db.toFixed(2)} dB against the desktop`);
+        `scene time ${sceneTime} s (${frame.title.trim()}), ` +
+            `PSNR ${db.toFixed(2)} dB against the desktop`);
 
   // Escape held for a tenth of a second, as a viewer presses it.
   const pressed = Date.now();
@@ -266,6 +272,19 @@ async function failures(browser, problems) {
         JSON.stringify(text));
   await page.context().close();
 
+  // Half of it, as a server that cut the download short says it whole.
+  const cut = await openPage(browser, problems);
+  await cut.route("**/brontavik.data", async (route) => {
+    const whole = await (await route.fetch()).body();
+    await route.fulfill({status: 200, body: whole.subarray(0, whole.length >> 1)});
+  });
+  await cut.goto(url);
+  await waitForState(cut, ["failed"], 30000).catch(() => {});
+  const short = await cut.locator("#failed").innerText().catch(() => "");
+  check("a data file cut short is named", /brontavik\.data\) arrived incomplete/.test(short),
+        JSON.stringify(short));
+  await cut.context().close();
+
   const without = await chromium.launch({executablePath: "/usr/bin/chromium", headless: true,
                                          args: [...chromiumArgs, "--disable-webgl2"]});
   const box = "Can't Create A GL Rendering Context.";
@@ -303,13 +322,15 @@ async function benchPlay(browser, problems, label, options, seconds) {
     size: window.brontavik.canvasSize(),
   }));
   const mean = (v) => v.reduce((a, b) => a + b, 0) / v.length;
-  const stats = (v) => `mean ${mean(v).toFixed(3)} ms, median ${percentile(v, 0.5).toFixed(3)} ms, ` +
+  const stats = (v) => `mean ${mean(v).toFixed(3)} ms, ` +
+                       `median ${percentile(v, 0.5).toFixed(3)} ms, ` +
                        `p95 ${percentile(v, 0.95).toFixed(3)} ms`;
   console.log(`${label}: drawing buffer ${r.size.join("x")}, frames ${r.pass.length}`);
   console.log(`${label}: program time per frame: ${stats(r.pass)}`);
   console.log(`${label}: frame interval: ${stats(r.interval)}`);
-  console.log(`${label}: page load to ready ${r.ready.toFixed(1)} ms; start gesture to first frame ${
-      r.gestureToFirstFrame.toFixed(1)} ms at demo time ${titleValue(r.firstTitle, "Time:")} s`);
+  console.log(`${label}: page load to ready ${r.ready.toFixed(1)} ms; ` +
+              `start gesture to first frame ${r.gestureToFirstFrame.toFixed(1)} ms ` +
+              `at demo time ${titleValue(r.firstTitle, "Time:")} s`);
   await page.context().close();
 }
 

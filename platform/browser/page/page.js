@@ -27,8 +27,8 @@
 
   // What tests and benchmarks read: the state, the audio clock, the times of
   // readiness, of the start gesture and of the first frame after it, the
-  // title and demo time of that frame, each frame's time spent in the program and
-  // interval since the previous frame, and what went wrong.
+  // title and demo time of that frame, each frame's time spent in the
+  // program and interval since the previous frame, and what went wrong.
   const record = {
     state: "loading",
     readyAt: null,  // initialised and waiting for the gesture (ms since navigation)
@@ -109,9 +109,8 @@
     const sum = (o) => Object.values(o).reduce((a, b) => a + b, 0);
     const total = sum(progress.total);
     const text = overlays.loading.querySelector("p");
-    text.textContent = total > 0
-        ? `Loading the show\u2026 ${Math.min(100, Math.floor(100 * sum(progress.loaded) / total))} %`
-        : "Loading the show\u2026";
+    const percent = Math.min(100, Math.floor(100 * sum(progress.loaded) / total));
+    text.textContent = total > 0 ? `Loading the show\u2026 ${percent} %` : "Loading the show\u2026";
   }
 
   // The file's bytes, read as they arrive; a refusal, a broken connection
@@ -346,8 +345,8 @@
         lastFrame = now;
         record.passMilliseconds.push(passMilliseconds);
         while (captures.length > 0) {
-          captures.shift()({title: document.title, demoTime, sceneTime, musicTime: record.musicTime(),
-                            png: canvas().toDataURL("image/png")});
+          captures.shift()({title: document.title, demoTime, sceneTime,
+                            musicTime: record.musicTime(), png: canvas().toDataURL("image/png")});
         }
       },
       stillShown: () => { if (isCurrent()) setState("still"); },
@@ -433,7 +432,9 @@
   const resizeObserver = typeof ResizeObserver === "function" ? new ResizeObserver((entries) => {
     for (const entry of entries) {
       const size = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
-      if (size) devicePixels = {target: entry.target, width: size.inlineSize, height: size.blockSize};
+      if (size) {
+        devicePixels = {target: entry.target, width: size.inlineSize, height: size.blockSize};
+      }
     }
   }) : null;
   function observeCanvas(element) {
@@ -470,7 +471,8 @@
   const at = sceneTimeParameter();
   if (at.given && !at.valid) {
     const note = document.getElementById("start-note");
-    note.textContent = "?at= takes a scene time in seconds, 0 or more; the whole show plays instead.";
+    note.textContent =
+        "?at= takes a scene time in seconds, 0 or more; the whole show plays instead.";
     note.hidden = false;
   }
   downloadAll().then((files) => {
