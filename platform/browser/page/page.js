@@ -190,8 +190,8 @@
 
   // --- A play: one instance of the program on its own canvas -------------
 
-  // Creates the module from the downloaded files and runs main, which
-  // initialises the show (or draws the still) and ends in the page's
+  // Creates a module from the downloaded files. Its main, run next,
+  // initialises the show (or draws the still) and brings the page to its
   // ready, still or ended state through the hooks below.
   async function makePlay() {
     const play = {module: null, ready: false, started: false, ended: false, cursorHidden: false,
