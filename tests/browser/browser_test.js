@@ -314,6 +314,7 @@ async function benchPlay(browser, problems, label, options, seconds) {
     await waitForState(page, ["ended"], 200000);
   }
   const r = await page.evaluate(() => ({
+    downloaded: window.brontavik.downloadedAt,
     ready: window.brontavik.readyAt,
     gestureToFirstFrame: window.brontavik.firstFrame - window.brontavik.startGesture,
     firstTitle: window.brontavik.firstTitle,
@@ -328,7 +329,8 @@ async function benchPlay(browser, problems, label, options, seconds) {
   console.log(`${label}: drawing buffer ${r.size.join("x")}, frames ${r.pass.length}`);
   console.log(`${label}: program time per frame: ${stats(r.pass)}`);
   console.log(`${label}: frame interval: ${stats(r.interval)}`);
-  console.log(`${label}: page load to ready ${r.ready.toFixed(1)} ms; ` +
+  console.log(`${label}: page load to files downloaded ${r.downloaded.toFixed(1)} ms, ` +
+              `to ready ${r.ready.toFixed(1)} ms; ` +
               `start gesture to first frame ${r.gestureToFirstFrame.toFixed(1)} ms ` +
               `at demo time ${titleValue(r.firstTitle, "Time:")} s`);
   await page.context().close();

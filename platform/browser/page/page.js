@@ -31,7 +31,8 @@
   // program and interval since the previous frame, and what went wrong.
   const record = {
     state: "loading",
-    readyAt: null,  // initialised and waiting for the gesture (ms since navigation)
+    downloadedAt: null,  // the three files arrived (ms since navigation)
+    readyAt: null,       // initialised and waiting for the gesture
     startGesture: null,
     firstFrame: null,
     firstTitle: null,
@@ -477,6 +478,7 @@
   }
   downloadAll().then((files) => {
     downloads = files;
+    record.downloadedAt = performance.now();
     return makePlay();
   }).then((play) => {
     current = play;
