@@ -9,6 +9,8 @@
 #include <deque>
 
 #include "platform/browser/page_hooks.h"
+#include "platform/browser/web_audio.h"
+#include "platform/gl_layer/gl_layer.h"  // the browser build draws through the GL layer
 #include "platform/gl_library.h"
 #include "platform/sound_system.h"
 
@@ -16,6 +18,15 @@ namespace platform {
 namespace {
 
 constexpr const char* kCanvas = "#canvas";
+// How long a lost GL context is waited for, while the page is shown.
+constexpr double kContextWaitMilliseconds = 5000.0;
+
+GlContext toGlContext(EMSCRIPTEN_WEBGL_CONTEXT_HANDLE handle) {
+    return reinterpret_cast<GlContext>(static_cast<std::intptr_t>(handle));
+}
+EMSCRIPTEN_WEBGL_CONTEXT_HANDLE toHandle(GlContext context) {
+    return static_cast<EMSCRIPTEN_WEBGL_CONTEXT_HANDLE>(reinterpret_cast<std::intptr_t>(context));
+}
 
 class BrowserPlatform final : public Platform {
   public:
@@ -32,7 +43,7 @@ class BrowserPlatform final : public Platform {
 
     // The page can always show its canvas full-screen at 4:3 with black
     // bars when the browser offers the Fullscreen API; the switch itself
-    // happens when the window is created.
+    // happens on the start gesture, which a browser asks for.
     bool changeDisplayMode(int width, int height, int bits) override {
         if (width <= 0 || height <= 0 || (bits != 32 && bits != 24)) return false;
         if (!pageFullscreenAvailable()) return false;
@@ -58,10 +69,9 @@ class BrowserPlatform final : public Platform {
         canvasHeight_ = height;
         pageSetTitle(title);
         listen();
-        // Fullscreen needs the start gesture's activation, which the page's
-        // call into the program still carries; a refusal leaves the canvas
-        // scaled in the page, the same picture.
-        if (style == WindowStyle::Popup && fullscreenWanted_) pageSetFullscreen(true);
+        // Fullscreen needs the start gesture's activation: asked for then.
+        popup_ = style == WindowStyle::Popup;
+        if (started_) enterFullscreen();
         window_ = &window_;
         return window_;
     }
@@ -100,31 +110,36 @@ class BrowserPlatform final : public Platform {
             emscripten_webgl_create_context(kCanvas, &attributes);
         if (context <= 0) {
             std::fprintf(stderr, "WebGL 2: no context (%d)\n", static_cast<int>(context));
+            pageProblem(
+                "This browser could not give the show WebGL 2 graphics, which it needs "
+                "to draw.",
+                "Open the page in a current Chrome, Edge, Firefox or Safari with "
+                "hardware acceleration switched on in the browser's settings.");
             return nullptr;
         }
-        return reinterpret_cast<GlContext>(static_cast<std::intptr_t>(context));
+        emscripten_set_webglcontextlost_callback(kCanvas, this, EM_TRUE, &onContextLost);
+        emscripten_set_webglcontextrestored_callback(kCanvas, this, EM_TRUE, &onContextRestored);
+        return toGlContext(context);
     }
 
     bool makeCurrent(DeviceContext dc, GlContext context) override {
-        const auto handle =
-            static_cast<EMSCRIPTEN_WEBGL_CONTEXT_HANDLE>(reinterpret_cast<std::intptr_t>(context));
         if (context == nullptr) {
             emscripten_webgl_make_context_current(0);
             current_ = nullptr;
             return true;
         }
         if (dc == nullptr) return false;
-        if (emscripten_webgl_make_context_current(handle) != EMSCRIPTEN_RESULT_SUCCESS)
+        if (emscripten_webgl_make_context_current(toHandle(context)) != EMSCRIPTEN_RESULT_SUCCESS)
             return false;
         current_ = context;
+        fitCanvas();
         return true;
     }
 
     bool deleteGlContext(GlContext context) override {
         if (context == nullptr) return false;
         if (context == current_) current_ = nullptr;
-        return emscripten_webgl_destroy_context(static_cast<EMSCRIPTEN_WEBGL_CONTEXT_HANDLE>(
-                   reinterpret_cast<std::intptr_t>(context))) == EMSCRIPTEN_RESULT_SUCCESS;
+        return emscripten_webgl_destroy_context(toHandle(context)) == EMSCRIPTEN_RESULT_SUCCESS;
     }
 
     DeviceContext currentDeviceContext() override {
@@ -141,7 +156,7 @@ class BrowserPlatform final : public Platform {
     void setFocus(WindowHandle) override { pageFocusCanvas(); }
 
     void setWindowPosTopmost(WindowHandle window, int, int, int, int) override {
-        // The canvas keeps its drawing-buffer size; the page scales it.
+        // The window keeps its size whatever the canvas's drawing buffer.
         if (window != nullptr)
             queue_.push_back({WM_SIZE, 0, makeSizeParam(canvasWidth_, canvasHeight_)});
     }
@@ -165,7 +180,7 @@ class BrowserPlatform final : public Platform {
 
     bool destroyWindow(WindowHandle window) override {
         if (window == nullptr || window != window_) return false;
-        emscripten_html5_remove_all_event_listeners();
+        stopListening();
         window_ = nullptr;
         return true;
     }
@@ -217,9 +232,13 @@ class BrowserPlatform final : public Platform {
         y = cursorY_;
     }
 
-    // performance.now() in microseconds.
+    // Microseconds since the start gesture on performance.now(); 0 until
+    // then, so that the clock the program started while it waited begins
+    // with the music.
     std::int64_t performanceCounter() override {
-        return static_cast<std::int64_t>(std::llround(emscripten_get_now() * 1000.0));
+        if (!started_) return 0;
+        return static_cast<std::int64_t>(
+            std::llround((emscripten_get_now() - startedAt_) * 1000.0));
     }
     std::int64_t performanceFrequency() override { return 1'000'000; }
 
@@ -235,14 +254,108 @@ class BrowserPlatform final : public Platform {
         std::fflush(stderr);
         soundSystem().close();
         emscripten_cancel_main_loop();
-        emscripten_html5_remove_all_event_listeners();
+        stopListening();
         if (inFullscreen_) pageSetFullscreen(false);
         pageShowEnded(code);
     }
 
     void setPageLeaveHandler(void (*handler)()) { leaveHandler_ = handler; }
 
+    void startShow() {
+        if (started_) return;
+        webAudioBegin();
+        if (window_ != nullptr) enterFullscreen();
+        started_ = true;
+        startedAt_ = emscripten_get_now();
+    }
+
+    bool started() const { return started_; }
+
+    bool fitCanvas() {
+        if (window_ == nullptr || current_ == nullptr || lost_) return false;
+        int width = 0, height = 0;
+        if (!pageCanvasPixels(&width, &height)) return false;
+        if (width == bufferWidth_ && height == bufferHeight_) return false;
+        bufferWidth_ = width;
+        bufferHeight_ = height;
+        emscripten_set_canvas_element_size(kCanvas, width, height);
+        // The browser may give the drawing buffer less than was asked for.
+        pageDrawingBufferSize(&width, &height);
+        gl_layer::setFraming(canvasWidth_, canvasHeight_, width, height);
+        return true;
+    }
+
   private:
+    void enterFullscreen() {
+        // A refusal leaves the canvas scaled in the page, the same picture.
+        if (popup_ && fullscreenWanted_ && !inFullscreen_) pageSetFullscreen(true);
+    }
+
+    // The program draws while its window is not minimised: a hidden page
+    // and a lost GL context both count as minimised.
+    void reportActivity() {
+        const bool minimised = hidden_ || lost_;
+        if (minimised == minimisedReported_) return;
+        minimisedReported_ = minimised;
+        queue_.push_back({WM_ACTIVATE, makeActivateParam(!minimised, minimised), 0});
+    }
+
+    void stopListening() {
+        emscripten_html5_remove_all_event_listeners();
+        if (lostTimer_ != 0) emscripten_clear_timeout(lostTimer_);
+        lostTimer_ = 0;
+    }
+
+    // The context is lost (the GPU process restarted, the driver reset, the
+    // system took the memory back): taken in hand, so that the browser may
+    // restore it; no frames until it is back.
+    static EM_BOOL onContextLost(int, const void*, void* self) {
+        auto& p = *static_cast<BrowserPlatform*>(self);
+        p.lost_ = true;
+        p.reportActivity();
+        pageGraphicsLost(1);
+        p.waitForContext();
+        return EM_TRUE;
+    }
+
+    void waitForContext() {
+        if (lostTimer_ != 0) emscripten_clear_timeout(lostTimer_);
+        lostTimer_ = emscripten_set_timeout(&onContextWaitOver, kContextWaitMilliseconds, this);
+    }
+
+    static void onContextWaitOver(void* self) {
+        auto& p = *static_cast<BrowserPlatform*>(self);
+        p.lostTimer_ = 0;
+        if (!p.lost_) return;
+        // The time counts while the viewer can see the page.
+        if (p.hidden_) return p.waitForContext();
+        pageProblem(
+            "The graphics stopped: the browser took the show's WebGL context away and "
+            "did not give it back.",
+            "Play again to start the show afresh. If this keeps happening, close other "
+            "tabs or programs that use the graphics card, or reload the page.");
+        p.endShow(0);
+    }
+
+    // Back, without any of its objects: the layer makes them again from
+    // what it kept, the canvas is fitted again before the next frame, and
+    // the show goes on where the music is, as after a minimised window.
+    static EM_BOOL onContextRestored(int, const void*, void* self) {
+        auto& p = *static_cast<BrowserPlatform*>(self);
+        if (!p.lost_) return EM_TRUE;
+        p.lost_ = false;
+        if (p.lostTimer_ != 0) emscripten_clear_timeout(p.lostTimer_);
+        p.lostTimer_ = 0;
+        if (p.current_ != nullptr) {
+            emscripten_webgl_make_context_current(toHandle(p.current_));
+            gl_layer::rebuild();
+            p.bufferWidth_ = 0;  // the next fitCanvas frames the picture again
+        }
+        pageGraphicsLost(0);
+        p.reportActivity();
+        return EM_TRUE;
+    }
+
     void listen() {
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, &onKey);
         emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, &onKey);
@@ -255,6 +368,8 @@ class BrowserPlatform final : public Platform {
 
     static EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* event, void* self) {
         auto& p = *static_cast<BrowserPlatform*>(self);
+        // Before the start gesture keys are the page's: a key starts the show.
+        if (!p.started_) return EM_FALSE;
         const int vk = virtualKeyFromDom(static_cast<int>(event->keyCode));
         if (vk == 0) return EM_FALSE;
         if (type == EMSCRIPTEN_EVENT_KEYDOWN) {
@@ -280,10 +395,11 @@ class BrowserPlatform final : public Platform {
     }
 
     static EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* event, void* self) {
-        // A hidden page draws no animation frames, as a minimised window.
+        // A hidden page draws no frames, as a minimised window; the music
+        // plays on, and the first frame after covers the whole pause.
         auto& p = *static_cast<BrowserPlatform*>(self);
-        const bool hidden = event->hidden != 0;
-        p.queue_.push_back({WM_ACTIVATE, makeActivateParam(!hidden, hidden), 0});
+        p.hidden_ = event->hidden != 0;
+        p.reportActivity();
         return EM_FALSE;
     }
 
@@ -313,8 +429,17 @@ class BrowserPlatform final : public Platform {
     WindowHandle window_ = nullptr;
     GlContext current_ = nullptr;
     PixelFormatRequest request_;
-    int canvasWidth_ = 800;
+    int canvasWidth_ = 800;  // the window's size, which the program draws for
     int canvasHeight_ = 600;
+    int bufferWidth_ = 0;  // the drawing buffer's size as last asked for
+    int bufferHeight_ = 0;
+    bool started_ = false;
+    double startedAt_ = 0.0;
+    bool hidden_ = false;
+    bool lost_ = false;
+    bool minimisedReported_ = false;
+    long lostTimer_ = 0;
+    bool popup_ = false;
     bool fullscreenWanted_ = false;
     bool inFullscreen_ = false;
     bool leavingFullscreen_ = false;
@@ -367,6 +492,18 @@ void setPageLeaveHandler(void (*handler)()) {
 
 void closePage() {
     instance().endShow(0);
+}
+
+void startShow() {
+    instance().startShow();
+}
+
+bool showStarted() {
+    return instance().started();
+}
+
+bool fitCanvas() {
+    return instance().fitCanvas();
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #define STB_VORBIS_HEADER_ONLY
 #include <stb_vorbis.h>
 
+#include "platform/browser/page_hooks.h"
 #include "platform/browser/web_audio.h"
 
 namespace platform {
@@ -39,6 +40,9 @@ namespace {
 void keepAheadTick(void* self) {
     static_cast<BrowserSoundSystem*>(self)->keepAhead();
 }
+
+constexpr const char* kReloadAdvice =
+    "Reload the page; if this keeps happening, the show's files on this site may be damaged.";
 
 bool readFile(const char* path, std::vector<unsigned char>& bytes) {
     std::FILE* file = std::fopen(path, "rb");
@@ -75,7 +79,8 @@ bool BrowserSoundSystem::init(int mixRate, int channels, unsigned /*flags*/) {
     close();
     if (mixRate <= 0 || channels <= 0) return false;
     if (!webAudioOpen(mixRate)) {
-        std::fprintf(stderr, "sound: this browser has no Web Audio\n");
+        pageProblem("This browser offers no Web Audio, which the show needs for its music.",
+                    "Open the page in a current Chrome, Edge, Firefox or Safari.");
         return false;
     }
     voices_.clear();
@@ -89,12 +94,23 @@ SampleHandle BrowserSoundSystem::loadSample(int /*slot*/, const char* path, unsi
                                             int /*offset*/, int /*length*/) {
     if (!open_ || path == nullptr) return nullptr;
     auto sample = std::make_unique<Sample>();
-    if (!readFile(path, sample->bytes)) return nullptr;
+    // The program ends without a word when its music is missing; the page
+    // says why.
+    const std::string file = std::string("The music (") + path + ")";
+    if (!readFile(path, sample->bytes)) {
+        pageProblem((file + " could not be read.").c_str(), kReloadAdvice);
+        return nullptr;
+    }
     // Checks the file is Vorbis now, as the desktop does when it opens it.
     int error = 0;
     stb_vorbis* probe = stb_vorbis_open_memory(
         sample->bytes.data(), static_cast<int>(sample->bytes.size()), &error, nullptr);
-    if (probe == nullptr) return nullptr;
+    if (probe == nullptr) {
+        pageProblem(
+            (file + " could not be decoded: it is not Ogg Vorbis, or it is damaged.").c_str(),
+            kReloadAdvice);
+        return nullptr;
+    }
     stb_vorbis_close(probe);
     sample->mode = mode;
     samples_.push_back(std::move(sample));
@@ -185,7 +201,8 @@ std::uint32_t BrowserSoundSystem::currentPosition(int channel) {
 
 int BrowserSoundSystem::frequency(int channel) {
     Voice* v = playing(channel);
-    if (v == nullptr) return 0;
+    // Sound that cannot play counts as stopped: the clock runs on the timer.
+    if (v == nullptr || webAudioFailed()) return 0;
     if (webAudioPosition(channel) >= static_cast<double>(v->length)) {
         // Everything was heard: the sound is over.
         stopVoice(*v);

@@ -31,12 +31,57 @@ EM_JS(void, pageMessageBox, (const char* caption, const char* text), {
     if (Module.page) Module.page.messageBox(c, t);
 });
 
+EM_JS(void, pageProblem, (const char* what, const char* advice), {
+    const w = UTF8ToString(what);
+    const a = UTF8ToString(advice);
+    console.warn(w + " " + a);
+    if (Module.page) Module.page.problem(w, a);
+});
+
+EM_JS(void, pageShowReady, (), {
+    if (Module.page) Module.page.showReady();
+});
+
+EM_JS(void, pageGraphicsLost, (int lost), {
+    if (Module.page) Module.page.graphicsLost(lost !== 0);
+});
+
+EM_JS(int, pageCanvasPixels, (int* width, int* height), {
+    const canvas = document.querySelector("#canvas");
+    const size = Module.page && Module.page.canvasPixels();
+    if (!canvas || !size || !(size.width >= 1 && size.height >= 1)) return 0;
+    let w = size.width;
+    let h = size.height;
+    // The context's limits, asked once: a query waits for the GPU.
+    const gl = canvas.getContext("webgl2");
+    if (gl && !gl.drawingLimit && !gl.isContextLost()) {
+        const dims = gl.getParameter(gl.MAX_VIEWPORT_DIMS);
+        gl.drawingLimit = Math.min(dims[0], dims[1], gl.getParameter(gl.MAX_RENDERBUFFER_SIZE));
+    }
+    const over = gl && gl.drawingLimit ? Math.max(w, h) / gl.drawingLimit : 0;
+    if (over > 1) {
+        w = Math.floor(w / over);
+        h = Math.floor(h / over);
+    }
+    HEAP32[width >> 2] = Math.max(1, Math.round(w));
+    HEAP32[height >> 2] = Math.max(1, Math.round(h));
+    return 1;
+});
+
+EM_JS(void, pageDrawingBufferSize, (int* width, int* height), {
+    const canvas = document.querySelector("#canvas");
+    const gl = canvas && canvas.getContext("webgl2");
+    if (!gl) return;
+    HEAP32[width >> 2] = gl.drawingBufferWidth;
+    HEAP32[height >> 2] = gl.drawingBufferHeight;
+});
+
 EM_JS(void, pageShowEnded, (int exitCode), {
     if (Module.page) Module.page.showEnded(exitCode);
 });
 
-EM_JS(void, pageFrameDone, (double passMilliseconds), {
-    if (Module.page) Module.page.frameDone(passMilliseconds);
+EM_JS(void, pageFrameDone, (double passMilliseconds, double demoTime, double sceneTime), {
+    if (Module.page) Module.page.frameDone(passMilliseconds, demoTime, sceneTime);
 });
 
 EM_JS(int, pageSceneTime, (double* seconds), {

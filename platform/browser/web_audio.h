@@ -1,12 +1,20 @@
 #pragma once
 // The Web Audio graph behind the browser sound system: one AudioContext,
-// per channel a gain node that gapless decoded chunks are scheduled into,
-// all channels into one analyser and the output. Times are on the audio
+// running from the start gesture on, per channel a gain node that gapless decoded
+// chunks are scheduled into, all channels into one analyser and the output. Times are on the audio
 // clock (AudioContext.currentTime); positions are in frames of the sound.
 extern "C" {
 // Opens the context at `sampleRate` Hz (the browser's own rate when it
-// refuses that one); 0 when the browser has no Web Audio.
+// refuses that one), held silent; 0 when the browser has no Web Audio.
+// Until webAudioBegin, sounds start and queue without playing: their
+// position stands at their start.
 int webAudioOpen(int sampleRate);
+// Called within the viewer's start gesture: the context runs and what was
+// started plays, from its start. Should the browser not let it play, the
+// page is told and webAudioFailed turns true.
+void webAudioBegin();
+// True once the sound cannot play; nothing is heard from then on.
+int webAudioFailed();
 // Starts a channel's sound at `startFrame`, a few milliseconds from now on
 // the audio clock: at gain 1 when `restart` (a new sound), else at the gain
 // the channel had (a repositioned one).

@@ -1,5 +1,6 @@
 #include "platform/gl_layer/batch_renderer.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace gl_layer {
@@ -100,7 +101,14 @@ GLuint link(const EsFunctions& es, GLuint vertex, GLuint fragment, std::string& 
 }  // namespace
 
 bool BatchRenderer::create(const EsFunctions& es, std::string& error) {
+    // Also after the context lost its objects: nothing of the old ones is kept.
     es_ = &es;
+    programs_ = {};
+    streams_ = {};
+    nextStream_ = 0;
+    commands_.clear();
+    vertexTotal_ = 0;
+    indexTotal_ = 0;
     const GLuint vertex = compile(es, kVertexShaderType, kVertexShader, error);
     if (vertex == 0) return false;
     for (int i = 0; i < 3; ++i) {
@@ -134,8 +142,8 @@ bool BatchRenderer::create(const EsFunctions& es, std::string& error) {
         for (GLuint i = 0; i < 3; ++i) es.EnableVertexAttribArray(i);
     }
     // GL 1.x and ES share their initial state: nothing else to set.
-    vertices_.resize(1 << 16);
-    indices_.resize(1 << 17);
+    vertices_.resize(std::max<size_t>(vertices_.size(), 1 << 16));
+    indices_.resize(std::max<size_t>(indices_.size(), 1 << 17));
     return true;
 }
 
@@ -197,6 +205,10 @@ void BatchRenderer::bindTexture(GLuint texture) {
     if (real_.texture == texture) return;
     es_->BindTexture(GL_TEXTURE_2D, texture);
     real_.texture = texture;
+}
+
+void BatchRenderer::forgetTextureBinding() {
+    real_.texture = kUnknownTexture;
 }
 
 void BatchRenderer::setClearValues(const Color4& color, float depth) {

@@ -34,8 +34,9 @@ struct DrawState {
 
 class BatchRenderer {
   public:
-    // Creates the shader program, vertex array and buffer on the current
-    // context; false with the reason in `error`.
+    // Creates the shader programs, vertex arrays and buffers on the current
+    // context, forgetting any made before and what was held back; false
+    // with the reason in `error`.
     bool create(const EsFunctions& es, std::string& error);
 
     // Room for `vertexCount` vertices and `indexCount` indices drawn with
@@ -52,6 +53,8 @@ class BatchRenderer {
     // The real GL's 2D texture binding, for calls that act on the bound
     // texture (parameters, images).
     void bindTexture(GLuint texture);
+    // The real GL's texture binding was changed behind the renderer's back.
+    void forgetTextureBinding();
     void setClearValues(const Color4& color, float depth);
 
     long draws() const { return draws_; }
@@ -88,6 +91,7 @@ class BatchRenderer {
         float clearDepth = 1;
     };
     void apply(const DrawState& state);
+    static constexpr GLuint kUnknownTexture = ~GLuint{0};
 
     const EsFunctions* es_ = nullptr;
     struct Program {

@@ -7,7 +7,8 @@ void GLAPIENTRY glBegin(GLenum mode) {
     LayerContext& l = layer();
     ++l.begins;
     if (l.assembler.active()) return;  // nested: an error in GL
-    if (!l.assembler.begin(mode, l.drawState(), l.state.shadeModel, l.state.lineWidth))
+    const float lineWidth = static_cast<float>(l.state.lineWidth * framing().scale);
+    if (!l.assembler.begin(mode, l.drawState(), l.state.shadeModel, lineWidth))
         reportUnsupported("glBegin", mode);
 }
 

@@ -81,9 +81,13 @@ void GLAPIENTRY glGetIntegerv(GLenum pname, GLint* params) {
     const FixedState& s = l.state;
     switch (pname) {
         case GL_PACK_ALIGNMENT:
+            params[0] = l.pack.alignment;
+            break;
         case GL_UNPACK_ALIGNMENT:
+            params[0] = l.unpack.alignment;
+            break;
         case GL_PACK_ROW_LENGTH:
-            l.es.GetIntegerv(pname, params);  // client state, kept by the real GL
+            params[0] = l.pack.rowLength;
             break;
         case GL_MAX_TEXTURE_SIZE:
         case GL_MAX_VIEWPORT_DIMS:
@@ -142,10 +146,8 @@ void GLAPIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GL
     }
     // OpenGL ES reads RGBA bytes for certain; blue and red swap places after.
     l.es.ReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    GLint rowLength = 0, alignment = 4;
-    l.es.GetIntegerv(GL_PACK_ROW_LENGTH, &rowLength);
-    l.es.GetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-    const size_t row = static_cast<size_t>(rowLength > 0 ? rowLength : width) * 4;
+    const size_t row = static_cast<size_t>(l.pack.rowLength > 0 ? l.pack.rowLength : width) * 4;
+    const size_t alignment = std::max(1, l.pack.alignment);
     const size_t stride = (row + alignment - 1) / alignment * alignment;
     auto* bytes = static_cast<GLubyte*>(pixels);
     for (GLsizei y0 = 0; y0 < height; ++y0) {

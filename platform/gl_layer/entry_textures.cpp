@@ -2,6 +2,7 @@
 // state that images pass through.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "platform/gl_layer/layer_context.h"
@@ -28,22 +29,13 @@ bool pixelTransferIsIdentity(const FixedState& s) {
            s.pixelBias == std::array<float, 4>{0, 0, 0, 0};
 }
 
-// A copy of the rows with GL's pixel-transfer scale and bias applied to
-// each component, in the unpack layout `alignment` gives.
-std::vector<std::uint8_t> transferred(const FixedState& s, const std::uint8_t* pixels, int width,
-                                      int height, int components, int alignment) {
-    const size_t rowBytes = static_cast<size_t>(width) * components;
-    const size_t stride = (rowBytes + alignment - 1) / alignment * alignment;
-    std::vector<std::uint8_t> out(pixels, pixels + stride * (height - 1) + rowBytes);
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = out.data() + stride * y;
-        for (size_t i = 0; i < rowBytes; ++i) {
-            const int c = static_cast<int>(i % components);
-            const float v = row[i] / 255.0f * s.pixelScale[c] + s.pixelBias[c];
-            row[i] = static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
-        }
+// GL's pixel-transfer scale and bias applied to each component of tight rows.
+void applyPixelTransfer(const FixedState& s, std::vector<std::uint8_t>& pixels, int components) {
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const int c = static_cast<int>(i % components);
+        const float v = pixels[i] / 255.0f * s.pixelScale[c] + s.pixelBias[c];
+        pixels[i] = static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
     }
-    return out;
 }
 
 void setParameter(GLenum target, GLenum pname, GLint param) {
@@ -52,23 +44,47 @@ void setParameter(GLenum target, GLenum pname, GLint param) {
         reportUnsupported("glTexParameter target", target);
         return;
     }
+    TextureRecord& record = l.textureRecord(l.state.boundTexture);
     if (pname == GL_GENERATE_MIPMAP) {
-        l.textures[l.state.boundTexture].generateMipmap = param != 0;
+        record.generateMipmap = param != 0;
         return;
     }
     // Pending draws sample the texture as it is now.
     l.renderer.flush();
-    l.renderer.bindTexture(l.state.boundTexture);
+    l.renderer.bindTexture(record.real);
     l.es.TexParameteri(GL_TEXTURE_2D, pname, param);
+    rememberParameter(record, pname, param);
+}
+
+GLint* pixelStoreValue(PixelStore& store, GLenum pname) {
+    switch (pname) {
+        case GL_PACK_ALIGNMENT:
+        case GL_UNPACK_ALIGNMENT:
+            return &store.alignment;
+        case GL_PACK_ROW_LENGTH:
+        case GL_UNPACK_ROW_LENGTH:
+            return &store.rowLength;
+        case GL_PACK_SKIP_ROWS:
+        case GL_UNPACK_SKIP_ROWS:
+            return &store.skipRows;
+        case GL_PACK_SKIP_PIXELS:
+        case GL_UNPACK_SKIP_PIXELS:
+            return &store.skipPixels;
+        default:
+            return nullptr;
+    }
 }
 
 }  // namespace
 
 void GLAPIENTRY glGenTextures(GLsizei n, GLuint* textures) {
+    // The program's names are the layer's own; each has a real name behind
+    // it, which a rebuilt context replaces.
     LayerContext& l = layer();
-    if (n <= 0) return;
-    l.es.GenTextures(n, textures);
-    for (GLsizei i = 0; i < n; ++i) l.textures[textures[i]] = TextureRecord{};
+    for (GLsizei i = 0; i < n; ++i) {
+        textures[i] = l.textures.nextName++;
+        l.textureRecord(textures[i]);
+    }
 }
 
 void GLAPIENTRY glBindTexture(GLenum target, GLuint texture) {
@@ -96,39 +112,40 @@ void GLAPIENTRY glTexImage2D(GLenum target, GLint level, GLint internalFormat, G
         reportUnsupported("glTexImage2D format", static_cast<unsigned>(internalFormat));
         return;
     }
-    if (width < 0 || height < 0) return;
+    if (width < 0 || height < 0 || level < 0) return;
+    TextureRecord& record = l.textureRecord(l.state.boundTexture);
     l.renderer.flush();
-    l.renderer.bindTexture(l.state.boundTexture);
-    std::vector<std::uint8_t> copy;
-    if (pixels != nullptr && width > 0 && height > 0 && !pixelTransferIsIdentity(l.state)) {
-        GLint alignment = 4;
-        l.es.GetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-        copy = transferred(l.state, static_cast<const std::uint8_t*>(pixels), width, height,
-                           format == GL_RGB ? 3 : 4, alignment);
-        pixels = copy.data();
+    l.renderer.bindTexture(record.real);
+    const int components = format == GL_RGB ? 3 : 4;
+    TextureImage image{level, sized, width, height, format, {}};
+    if (pixels != nullptr && width > 0 && height > 0) {
+        image.pixels = tightRows(static_cast<const std::uint8_t*>(pixels), width, height,
+                                 components, l.unpack);
+        if (!pixelTransferIsIdentity(l.state))
+            applyPixelTransfer(l.state, image.pixels, components);
     }
-    l.es.TexImage2D(GL_TEXTURE_2D, level, sized, width, height, 0, format, type, pixels);
+    uploadImage(l.es, image);
+    rememberImage(record, std::move(image));
     // GL 1.4's automatic mipmaps: rebuilt whenever level 0 changes.
-    if (level == 0 && l.textures[l.state.boundTexture].generateMipmap)
-        l.es.GenerateMipmap(GL_TEXTURE_2D);
+    if (level == 0) {
+        record.mipmapped = record.generateMipmap;
+        if (record.mipmapped) l.es.GenerateMipmap(GL_TEXTURE_2D);
+    }
 }
 
 void GLAPIENTRY glPixelStorei(GLenum pname, GLint param) {
-    switch (pname) {
-        case GL_PACK_ALIGNMENT:
-        case GL_PACK_ROW_LENGTH:
-        case GL_PACK_SKIP_ROWS:
-        case GL_PACK_SKIP_PIXELS:
-        case GL_UNPACK_ALIGNMENT:
-        case GL_UNPACK_ROW_LENGTH:
-        case GL_UNPACK_SKIP_ROWS:
-        case GL_UNPACK_SKIP_PIXELS:
-            layer().es.PixelStorei(pname, param);
-            break;
-        default:
-            reportUnsupported("glPixelStorei", pname);
-            break;
+    LayerContext& l = layer();
+    const bool pack = pname == GL_PACK_ALIGNMENT || pname == GL_PACK_ROW_LENGTH ||
+                      pname == GL_PACK_SKIP_ROWS || pname == GL_PACK_SKIP_PIXELS;
+    GLint* value = pixelStoreValue(pack ? l.pack : l.unpack, pname);
+    if (value == nullptr) {
+        reportUnsupported("glPixelStorei", pname);
+        return;
     }
+    *value = param;
+    // Reading back happens on the real GL with the program's layout; images
+    // are unpacked here, into the tight copies the real GL is handed.
+    if (pack) l.es.PixelStorei(pname, param);
 }
 
 void GLAPIENTRY glPixelTransferi(GLenum pname, GLint param) {

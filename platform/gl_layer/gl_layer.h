@@ -19,7 +19,7 @@
 
 //
 // Only those entry points have global names; everything else of the layer,
-// including the three calls below, lives in namespace gl_layer.
+// including the calls below, lives in namespace gl_layer.
 
 namespace gl_layer {
 
@@ -34,8 +34,26 @@ Counts counts();
 // (platform::finishGlFrame does).
 void flush();
 
-// Forgets the layer and its objects on the real GL; the next GL call starts
-// it again on the context current then (for a new context, as in tests).
+// Forgets the layer and its objects on the real GL, and the framing; the
+// next GL call starts it again on the context current then (for a new
+// context, as in tests).
 void restart();
+
+// The real GL's objects are gone (its context was lost and came back, or
+// another context took its place): makes them again on the context current
+// now, the shader programs, vertex arrays and buffers and every texture
+// from the copies the layer keeps, with its parameters, and sets the real
+// GL's state afresh. The program's texture names and GL 1.x state stay as
+// they were; what was held back for drawing is dropped.
+void rebuild();
+
+// Draws the picture the program makes for a `windowWidth` by `windowHeight`
+// window at the resolution of a `bufferWidth` by `bufferHeight` drawing
+// buffer, in its largest centred area of the window's shape (framing.h):
+// viewports, point sizes and line widths are scaled to it, while the
+// program's viewport, sizes and queries stay in window pixels. glClear
+// clears the whole buffer, so the bars take the clear colour. Equal sizes
+// draw as without framing. Takes effect from the next primitive.
+void setFraming(int windowWidth, int windowHeight, int bufferWidth, int bufferHeight);
 
 }  // namespace gl_layer

@@ -15,6 +15,7 @@ namespace gl_layer {
 namespace {
 
 std::unique_ptr<LayerContext> theLayer;
+Framing theFraming;  // set apart from the layer: a platform may frame before it starts
 
 // The real GL's own strings, for the layer's to build on.
 std::string realString(const EsFunctions& es, GLenum name) {
@@ -46,11 +47,21 @@ std::unique_ptr<LayerContext> startLayer() {
     context->rendererName = realString(context->es, GL_RENDERER);
     context->version =
         "1.4 (fixed-function layer over " + realString(context->es, GL_VERSION) + ")";
-    // GL's initial viewport is the drawable's size, which the real GL knows.
-    GLint viewport[4] = {0, 0, 0, 0};
-    context->es.GetIntegerv(GL_VIEWPORT, viewport);
+    context->es.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // GL's initial viewport is the window's size: the framed window's, or
+    // the drawable's, which the real GL knows.
+    GLint viewport[4] = {0, 0, theFraming.windowWidth, theFraming.windowHeight};
+    if (theFraming.windowWidth == 0) context->es.GetIntegerv(GL_VIEWPORT, viewport);
     context->state.viewport = {viewport[0], viewport[1], viewport[2], viewport[3]};
     return context;
+}
+
+void setPixelStore(const EsFunctions& es, const PixelStore& store, GLenum alignment,
+                   GLenum rowLength, GLenum skipRows, GLenum skipPixels) {
+    es.PixelStorei(alignment, store.alignment);
+    es.PixelStorei(rowLength, store.rowLength);
+    es.PixelStorei(skipRows, store.skipRows);
+    es.PixelStorei(skipPixels, store.skipPixels);
 }
 
 }  // namespace
@@ -62,6 +73,34 @@ LayerContext& layer() {
 
 void restart() {
     theLayer.reset();
+    theFraming = Framing{};
+}
+
+void rebuild() {
+    if (!theLayer) return;  // nothing made yet: the next call starts afresh
+    LayerContext& l = *theLayer;
+    // The functions too: a new context may come with the GL library loaded anew.
+    std::string error;
+    if (!loadEsFunctions(l.es, error)) failToStart(error + " is missing");
+    if (!l.renderer.create(l.es, error)) failToStart(error);
+    setPixelStore(l.es, l.pack, GL_PACK_ALIGNMENT, GL_PACK_ROW_LENGTH, GL_PACK_SKIP_ROWS,
+                  GL_PACK_SKIP_PIXELS);
+    setPixelStore(l.es, PixelStore{1, 0, 0, 0}, GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH,
+                  GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS);
+    for (auto& [name, record] : l.textures.records) remakeTexture(l.es, name, record);
+    l.renderer.forgetTextureBinding();
+}
+
+void setFraming(int windowWidth, int windowHeight, int bufferWidth, int bufferHeight) {
+    if (theLayer) theLayer->renderer.flush();
+    theFraming = frameWindow(windowWidth, windowHeight, bufferWidth, bufferHeight);
+    if (theFraming.width == windowWidth && theFraming.height == windowHeight && theFraming.x == 0 &&
+        theFraming.y == 0)
+        theFraming = Framing{};
+}
+
+const Framing& framing() {
+    return theFraming;
 }
 
 Counts counts() {
@@ -105,7 +144,8 @@ DrawState LayerContext::drawState() const {
     if (d.depthTest) d.depthFunc = state.depthFunc;
     d.textured = state.texture2d;
     if (d.textured) {
-        d.texture = state.boundTexture;
+        const auto found = textures.records.find(state.boundTexture);
+        d.texture = found != textures.records.end() ? found->second.real : 0;
         const Mat4& t = texture.entries.back();
         d.projective = t[3] != 0 || t[7] != 0 || t[11] != 0 || t[15] != 1;
     }
@@ -114,10 +154,17 @@ DrawState LayerContext::drawState() const {
         d.cullFaceMode = state.cullFaceMode;
         d.frontFace = state.frontFace;
     }
-    d.viewport = state.viewport;
+    d.viewport = framedViewport(theFraming, state.viewport);
     // Non-antialiased points are drawn at the nearest whole size.
-    d.pointSize = std::max(1.0f, std::round(state.pointSize));
+    d.pointSize =
+        std::max(1.0f, std::round(static_cast<float>(state.pointSize * theFraming.scale)));
     return d;
+}
+
+TextureRecord& LayerContext::textureRecord(GLuint name) {
+    auto [found, added] = textures.records.try_emplace(name);
+    if (added && name != 0) es.GenTextures(1, &found->second.real);
+    return found->second;
 }
 
 }  // namespace gl_layer

@@ -1,13 +1,16 @@
 // The show in a real browser: Debian's Chromium, headless, WebGL 2 on
 // SwiftShader, driven by playwright-core against the page served on
 // 127.0.0.1. Usage: node browser_test.js URL WORK_DIR [--bench]
-//   stills   ?at=5, 20, 45 and 79 against the desktop capture, PSNR >= 35 dB
-//   show     start gesture, the audio clock advances, the music sounds, the
-//            title shows the statistics line, Escape fades out to the page's
-//            end state, and the show plays again from there
+// (BRONTAVIK_BIN: the native build's bin folder, for desktop captures)
+//   stills   ?at=5, 20, 45 and 79 against the desktop capture, PSNR >= 35 dB;
+//            ?at=45 at two device pixels to the CSS pixel drawn at 1920x1440
+//   show     start gesture, the first frame at demo time 0, the audio clock,
+//            the music, the title's statistics line, a hidden page, a lost
+//            GL context that comes back, Escape to the end state, play again
+//   failures the data file answering 404 or cut short, a browser without WebGL 2
 //   console  no console error and no page error throughout
-// --bench plays the whole show and prints frame times, start-up times and
-// the folder's download size instead.
+// --bench plays the whole show at 800x600 and a part of it at 1920x1440 and
+// prints frame times, start-up times and the folder's download size instead.
 "use strict";
 const {chromium} = require("playwright-core");
 const {execFileSync} = require("child_process");
@@ -30,6 +33,18 @@ function check(name, ok, detail) {
   console.log(`${ok ? "ok" : "not ok"} - ${name}${detail ? ": " + detail : ""}`);
 }
 
+// The desktop program's frame at scene time `at`, framed at `size`.
+function desktopStill(at, size = "800x600") {
+  const file = path.join(work, `desktop-${at}-${size}.png`);
+  if (!fs.existsSync(file)) {
+    execFileSync("./brontavik-capture", ["--at", String(at), "--size", size, "--png", file], {
+      cwd: process.env.BRONTAVIK_BIN,
+      env: {...process.env, SDL_VIDEODRIVER: "offscreen", LIBGL_ALWAYS_SOFTWARE: "1"},
+    });
+  }
+  return file;
+}
+
 // ImageMagick's PSNR over the colour channels, in dB ("inf" when equal).
 function psnr(a, b) {
   let out;
@@ -50,15 +65,33 @@ function brightest(file) {
                                              "-format", "%[fx:maxima]", "info:"], {encoding: "utf8"}));
 }
 
-async function openPage(browser, problems) {
-  const page = await browser.newPage({viewport: {width: 800, height: 600}, deviceScaleFactor: 1});
-  page.on("console", (m) => { if (m.type() === "error") problems.push("console: " + m.text()); });
+// A number of the title's statistics line ("Time:", "Aux:", ...).
+const titleValue = (title, label) =>
+  parseFloat((new RegExp(label + "(\\S+)").exec(title) || [])[1]);
+
+// Problems the page must not have. A failed download's own line from the
+// browser ("Failed to load resource") is only allowed where `refusals` says.
+async function openPage(browser, problems, options = {}) {
+  const context = await browser.newContext({
+    viewport: options.viewport || {width: 800, height: 600},
+    deviceScaleFactor: options.scale || 1,
+  });
+  const page = await context.newPage();
+  page.on("console", (m) => {
+    if (m.type() !== "error") return;
+    if (options.refusals && /Failed to load resource/.test(m.text())) return;
+    if (options.boxes && options.boxes.some((b) => m.text().includes(b))) return;
+    problems.push("console: " + m.text());
+  });
   page.on("pageerror", (e) => problems.push("page error: " + e.message));
   return page;
 }
 
 const waitForState = (page, states, timeout) =>
   page.waitForFunction((s) => s.includes(window.brontavik.state), states, {timeout});
+const framesDrawn = (page) => page.evaluate(() => window.brontavik.passMilliseconds.length);
+const waitForFrames = (page, count, timeout = 30000) => page.waitForFunction(
+    (n) => window.brontavik.passMilliseconds.length >= n, count, {timeout});
 
 async function stills(browser, problems) {
   for (const t of stillTimes) {
@@ -67,21 +100,61 @@ async function stills(browser, problems) {
     await waitForState(page, ["still", "ended"], 60000);
     const file = path.join(work, `browser-${t}.png`);
     await page.locator("#canvas").screenshot({path: file});
-    const db = psnr(file, path.join(work, `desktop-${t}.png`));
+    const db = psnr(file, desktopStill(t));
     check(`still at ${t} s matches the desktop`, db >= minimumPsnr, `PSNR ${db.toFixed(2)} dB`);
-    await page.close();
+    await page.context().close();
   }
+  // Two device pixels to the CSS pixel: the 960x720 canvas draws 1920x1440.
+  const page = await openPage(browser, problems, {viewport: {width: 1280, height: 720}, scale: 2});
+  await page.goto(`${url}?at=45`);
+  await waitForState(page, ["still", "ended"], 60000);
+  await page.waitForTimeout(500);
+  const size = await page.evaluate(() => window.brontavik.canvasSize());
+  const file = path.join(work, "browser-45-1920x1440.png");
+  await page.locator("#canvas").screenshot({path: file});
+  const db = psnr(file, desktopStill(45, "1920x1440"));
+  check("a high-density screen gets the picture at its own pixels",
+        size[0] === 1920 && size[1] === 1440 && db >= minimumPsnr,
+        `drawing buffer ${size.join("x")}, PSNR ${db.toFixed(2)} dB`);
+  await page.setViewportSize({width: 1000, height: 750});
+  await page.waitForFunction(() => window.brontavik.canvasSize()[0] === 2000, null,
+                             {timeout: 10000}).catch(() => {});
+  const resized = await page.evaluate(() => window.brontavik.canvasSize());
+  check("the drawing buffer follows the window", resized[0] === 2000 && resized[1] === 1500,
+        resized.join("x"));
+  await page.context().close();
 }
+
+// Emulates a hidden page (headless Chromium keeps every page visible).
+const setHidden = (page, hidden) => page.evaluate((h) => {
+  for (const [name, value] of [["hidden", h], ["visibilityState", h ? "hidden" : "visible"]])
+    Object.defineProperty(document, name, {configurable: true, get: () => value});
+  document.dispatchEvent(new Event("visibilitychange"));
+}, hidden);
+
+// The music's position and the page's clock, both in seconds.
+const clocks = (page) =>
+  page.evaluate(() => [window.brontavik.musicTime(), performance.now() / 1000]);
 
 async function show(browser, problems) {
   const page = await openPage(browser, problems);
   await page.goto(url);
   await waitForState(page, ["ready"], 60000);
-  check("the page waits for the start gesture",
+  const waiting = await page.evaluate(() => window.brontavik.audioTime());
+  await page.waitForTimeout(300);
+  check("the page waits for the start gesture, the music silent",
         await page.locator("#start-button").isVisible() &&
-            (await page.evaluate(() => window.brontavik.audioTime())) === null);
+            (await page.evaluate(() => window.brontavik.audioTime())) === waiting);
   await page.click("#start-button");
-  await page.waitForFunction(() => window.brontavik.passMilliseconds.length > 10, null, {timeout: 30000});
+  await waitForFrames(page, 10);
+  const start = await page.evaluate(() => ({
+    title: window.brontavik.firstTitle,
+    wait: window.brontavik.firstFrame - window.brontavik.startGesture,
+  }));
+  const firstTime = titleValue(start.title, "Time:");
+  check("the show starts on the gesture at demo time 0", firstTime >= 0 && firstTime < 0.05,
+        `the title's Time:${firstTime} on the first frame, ` +
+            `${start.wait.toFixed(1)} ms after the click`);
   const first = await page.evaluate(() => window.brontavik.audioTime());
   await page.waitForTimeout(1000);
   const second = await page.evaluate(() => window.brontavik.audioTime());
@@ -96,6 +169,63 @@ async function show(browser, problems) {
   const title = await page.title();
   check("the title shows the statistics line",
         /^X: \S+ +Y: \S+ +Time:\S+ +Fps:\S+ +Aux:\S+/.test(title), JSON.stringify(title));
+
+  // Hidden for 5 s: no frames, the music goes on, and in step again after.
+  const before = await page.evaluate(() => window.brontavik.captureFrame());
+  await setHidden(page, true);
+  await page.waitForTimeout(300);
+  const framesHidden = await framesDrawn(page);
+  const [musicHidden, hiddenAt] = await clocks(page);
+  await page.waitForTimeout(5000);
+  const framesLater = await framesDrawn(page);
+  const [musicLater, shownAt] = await clocks(page);
+  await setHidden(page, false);
+  await page.waitForTimeout(1000);
+  const back = await page.evaluate(() => window.brontavik.captureFrame());
+  const lag = back.demoTime - back.musicTime;
+  // The demo clock steps over the pause on the timer, as after a minimised
+  // window, and its pull towards the music adds 5 % of the pause on that
+  // step (the program's correction), which fades by 5 % a frame; a sound
+  // device slower than the timer leaves it that much further ahead.
+  const drift = (shownAt - hiddenAt) - (musicLater - musicHidden);
+  check("a hidden page draws no frames while the music plays on",
+        framesLater === framesHidden && musicLater - musicHidden > 4,
+        `${framesLater - framesHidden} frames, ` +
+            `${(musicLater - musicHidden).toFixed(2)} s of music`);
+  check("shown again, the show is in step with the music", Math.abs(lag) < 0.5 + Math.abs(drift),
+        `demo clock ${lag >= 0 ? "ahead of" : "behind"} the music by ` +
+            `${Math.abs(lag).toFixed(3)} s, ` +
+        `the music ${drift.toFixed(3)} s behind the timer over the pause ` +
+        `(${(before.demoTime - before.musicTime).toFixed(3)} s before it was hidden)`);
+
+  // The GL context lost at about 10 s and given back a second later.
+  await page.waitForFunction(() => /Time:(\S+)/.exec(document.title)[1] >= 10, null,
+                             {timeout: 30000}).catch(() => {});
+  await page.evaluate(() => {
+    window.loseContext = document.querySelector("#canvas").getContext("webgl2")
+                             .getExtension("WEBGL_lose_context");
+    window.loseContext.loseContext();
+  });
+  await page.waitForTimeout(200);
+  const framesLost = await framesDrawn(page);
+  await page.waitForTimeout(800);
+  const lostNotice = await page.locator("#notice").isVisible();
+  const framesStill = await framesDrawn(page);
+  await page.evaluate(() => window.loseContext.restoreContext());
+  await waitForFrames(page, framesStill + 5, 15000).catch(() => {});
+  const frame = await page.evaluate(() => window.brontavik.captureFrame());
+  const restored = path.join(work, "browser-restored.png");
+  fs.writeFileSync(restored, Buffer.from(frame.png.split(",")[1], "base64"));
+  // The title's six digits of scene time, exact: the film grain is seeded by it.
+  const sceneTime = frame.sceneTime.toPrecision(17);
+  const db = psnr(restored, desktopStill(sceneTime));
+  check("a lost GL context stops the frames and tells the viewer",
+        framesStill === framesLost && lostNotice, `${framesStill - framesLost} frames while lost`);
+  check("the show goes on after the context comes back",
+        db >= minimumPsnr && Math.abs(titleValue(frame.title, "Aux:") - frame.sceneTime) < 1e-3,
+        `scene time ${sceneTime} s (${frame.title.trim()}), ` +
+            `PSNR ${db.toFixed(2)} dB against the desktop`);
+
   // Escape held for a tenth of a second, as a viewer presses it.
   const pressed = Date.now();
   await page.keyboard.down("Escape");
@@ -116,10 +246,55 @@ async function show(browser, problems) {
         `brightest ${brightest(end)}`);
   await page.waitForSelector("#again-button:not([disabled])", {timeout: 30000});
   await page.click("#again-button");
-  await page.waitForFunction(() => window.brontavik.passMilliseconds.length > 10, null, {timeout: 30000});
+  await waitForFrames(page, 10);
   check("play again starts the show afresh",
         await page.evaluate(() => window.brontavik.state === "playing" && window.brontavik.audioTime() > 0));
-  await page.close();
+
+  // A context that does not come back ends the show with a word and a way on.
+  await page.evaluate(() => document.querySelector("#canvas").getContext("webgl2")
+                                .getExtension("WEBGL_lose_context").loseContext());
+  await waitForState(page, ["ended"], 15000).catch(() => {});
+  const gone = await page.locator("#ended").innerText().catch(() => "");
+  await page.waitForSelector("#again-button:not([disabled])", {timeout: 30000}).catch(() => {});
+  check("a context that stays lost ends the show and offers to play again",
+        /WebGL context/.test(gone) && await page.locator("#again-button").isEnabled(),
+        JSON.stringify(gone));
+  await page.context().close();
+}
+
+async function failures(browser, problems) {
+  const page = await openPage(browser, problems, {refusals: true});
+  await page.route("**/brontavik.data", (route) => route.fulfill({status: 404, body: "Not found"}));
+  await page.goto(url);
+  await waitForState(page, ["failed"], 30000).catch(() => {});
+  const text = await page.locator("#failed").innerText().catch(() => "");
+  check("a data file that is not there is named", /brontavik\.data/.test(text) && /404/.test(text),
+        JSON.stringify(text));
+  await page.context().close();
+
+  // Half of it, as a server that cut the download short says it whole.
+  const cut = await openPage(browser, problems);
+  await cut.route("**/brontavik.data", async (route) => {
+    const whole = await (await route.fetch()).body();
+    await route.fulfill({status: 200, body: whole.subarray(0, whole.length >> 1)});
+  });
+  await cut.goto(url);
+  await waitForState(cut, ["failed"], 30000).catch(() => {});
+  const short = await cut.locator("#failed").innerText().catch(() => "");
+  check("a data file cut short is named", /brontavik\.data\) arrived incomplete/.test(short),
+        JSON.stringify(short));
+  await cut.context().close();
+
+  const without = await chromium.launch({executablePath: "/usr/bin/chromium", headless: true,
+                                         args: [...chromiumArgs, "--disable-webgl2"]});
+  const box = "Can't Create A GL Rendering Context.";
+  const bare = await openPage(without, problems, {boxes: [box]});
+  await bare.goto(url);
+  await waitForState(bare, ["ended", "failed"], 60000).catch(() => {});
+  const said = await bare.locator("#stage").innerText().catch(() => "");
+  check("a browser without WebGL 2 is told why", said.includes("WebGL 2") && said.includes(box),
+        JSON.stringify(said));
+  await without.close();
 }
 
 function percentile(values, p) {
@@ -127,35 +302,49 @@ function percentile(values, p) {
   return sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
 }
 
-async function bench(browser, problems) {
-  const page = await openPage(browser, problems);
-  const loadStart = Date.now();
+// Plays the show (to its end, or for `seconds`) and prints its timings.
+async function benchPlay(browser, problems, label, options, seconds) {
+  const page = await openPage(browser, problems, options);
   await page.goto(url);
   await waitForState(page, ["ready"], 60000);
-  const ready = Date.now() - loadStart;
   await page.click("#start-button");
-  await waitForState(page, ["ended"], 200000);
+  if (seconds) {
+    await page.waitForTimeout(seconds * 1000);
+  } else {
+    await waitForState(page, ["ended"], 200000);
+  }
   const r = await page.evaluate(() => ({
+    downloaded: window.brontavik.downloadedAt,
+    ready: window.brontavik.readyAt,
     gestureToFirstFrame: window.brontavik.firstFrame - window.brontavik.startGesture,
-    gestureToInitialised: window.brontavik.initialised - window.brontavik.startGesture,
-    loadToFirstFrame: window.brontavik.firstFrame,
+    firstTitle: window.brontavik.firstTitle,
     pass: window.brontavik.passMilliseconds,
     interval: window.brontavik.frameIntervals,
+    size: window.brontavik.canvasSize(),
   }));
   const mean = (v) => v.reduce((a, b) => a + b, 0) / v.length;
-  console.log(`frames ${r.pass.length}`);
-  console.log(`program time per frame: mean ${mean(r.pass).toFixed(3)} ms, median ${
-      percentile(r.pass, 0.5).toFixed(3)} ms, p95 ${percentile(r.pass, 0.95).toFixed(3)} ms`);
-  console.log(`frame interval: mean ${mean(r.interval).toFixed(3)} ms, median ${
-      percentile(r.interval, 0.5).toFixed(3)} ms, p95 ${percentile(r.interval, 0.95).toFixed(3)} ms`);
-  console.log(`page load to start state ${ready} ms; start gesture to first frame ${
-      r.gestureToFirstFrame.toFixed(1)} ms (initialisation ${r.gestureToInitialised.toFixed(1)} ms)`);
+  const stats = (v) => `mean ${mean(v).toFixed(3)} ms, ` +
+                       `median ${percentile(v, 0.5).toFixed(3)} ms, ` +
+                       `p95 ${percentile(v, 0.95).toFixed(3)} ms`;
+  console.log(`${label}: drawing buffer ${r.size.join("x")}, frames ${r.pass.length}`);
+  console.log(`${label}: program time per frame: ${stats(r.pass)}`);
+  console.log(`${label}: frame interval: ${stats(r.interval)}`);
+  console.log(`${label}: page load to files downloaded ${r.downloaded.toFixed(1)} ms, ` +
+              `to ready ${r.ready.toFixed(1)} ms; ` +
+              `start gesture to first frame ${r.gestureToFirstFrame.toFixed(1)} ms ` +
+              `at demo time ${titleValue(r.firstTitle, "Time:")} s`);
+  await page.context().close();
+}
+
+async function bench(browser, problems) {
+  await benchPlay(browser, problems, "800x600", {}, 0);
+  await benchPlay(browser, problems, "1920x1440",
+                  {viewport: {width: 1280, height: 720}, scale: 2}, 20);
   const site = process.env.SITE_DIR;
   if (site) {
     const bytes = fs.readdirSync(site).reduce((n, f) => n + fs.statSync(path.join(site, f)).size, 0);
     console.log(`download size ${bytes} bytes`);
   }
-  await page.close();
 }
 
 (async () => {
@@ -168,6 +357,7 @@ async function bench(browser, problems) {
     } else {
       await stills(browser, problems);
       await show(browser, problems);
+      await failures(browser, problems);
       check("no console error or page error", problems.length === 0, problems.join(" | "));
     }
   } catch (e) {

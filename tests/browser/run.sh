@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The browser tests: serves the built folder on 127.0.0.1, renders the
-# desktop stills to compare with, and drives headless Chromium through
-# browser_test.js. Usage: tests/browser/run.sh SITE_DIR [--bench]
+# The browser tests: serves the built folder on 127.0.0.1 and drives
+# headless Chromium through browser_test.js, which renders the desktop
+# frames to compare with through the native build's capture tool.
+# Usage: tests/browser/run.sh SITE_DIR [--bench]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 site=${1:?"usage: tests/browser/run.sh SITE_DIR [--bench]"}
@@ -17,12 +18,9 @@ if [[ ! -d "$work/node_modules/playwright-core" ]] ||
     (cd "$work" && npm ci --no-audit --no-fund --silent)
 fi
 
-# The desktop program's stills at the scene times the browser draws.
+# The desktop program renders the frames the browser's are compared with.
 cmake --build "$root/build" --target brontavik-capture >/dev/null
-for t in 5 20 45 79; do
-    (cd "$root/build/bin" && SDL_VIDEODRIVER=offscreen LIBGL_ALWAYS_SOFTWARE=1 \
-        ./brontavik-capture --at "$t" --png "$work/desktop-$t.png")
-done
+rm -f "$work"/desktop-*.png
 
 # The server takes a free port itself (port 0) and names it once it listens,
 # so no other program can take the port between choosing and binding it.
@@ -38,5 +36,5 @@ for _ in $(seq 300); do
 done
 [[ -n "$port" ]] || { cat "$work/server.log" >&2; echo "browser tests: the server did not start" >&2; exit 1; }
 
-SITE_DIR="$site" NODE_PATH="$work/node_modules" node "$root/tests/browser/browser_test.js" \
+SITE_DIR="$site" BRONTAVIK_BIN="$root/build/bin" NODE_PATH="$work/node_modules" node "$root/tests/browser/browser_test.js" \
     "http://127.0.0.1:$port/" "$work" "$@"

@@ -200,4 +200,91 @@ TEST_F(GlLayer, BatchesPrimitivesThatShareState) {
     EXPECT_EQ(gl_layer::counts().draws - before, 3);
 }
 
+// What a lost WebGL context that comes back asks of the layer: the program
+// keeps its names and state while every real object is made again.
+TEST_F(GlLayer, RebuildMakesTheTexturesAgainOnANewContext) {
+    // 3 by 2 RGB texels in rows of 12 bytes (unpack alignment 4), nearest.
+    const std::uint8_t texels[24] = {255, 0,   0, 0, 255, 0,   0,   0, 255, 0, 0, 0,
+                                     255, 255, 0, 0, 255, 255, 255, 0, 255, 0, 0, 0};
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, 3, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    glEnable(GL_TEXTURE_2D);
+    const auto drawTextured = [] {
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex3f(-1, -1, 0);
+        glTexCoord2f(1, 0);
+        glVertex3f(1, -1, 0);
+        glTexCoord2f(1, 1);
+        glVertex3f(1, 1, 0);
+        glTexCoord2f(0, 1);
+        glVertex3f(-1, 1, 0);
+        glEnd();
+    };
+    const auto expectTexels = [this] {
+        expectNear(pixel(10, 16), {255, 0, 0});
+        expectNear(pixel(32, 16), {0, 255, 0});
+        expectNear(pixel(53, 16), {0, 0, 255});
+        expectNear(pixel(10, 48), {255, 255, 0});
+        expectNear(pixel(32, 48), {0, 255, 255});
+        expectNear(pixel(53, 48), {255, 0, 255});
+    };
+    drawTextured();
+    expectTexels();
+
+    // The old context goes with everything on it; a new one takes its place.
+    fullQuad();  // held back, and dropped with the old objects
+    context_.reset();
+    context_ = std::make_unique<GlTestContext>(kSize, kSize);
+    ASSERT_TRUE(context_->ok());
+    gl_layer::rebuild();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, static_cast<GLint>(name));
+    drawTextured();
+    expectTexels();
+}
+
+TEST_F(GlLayer, FramingDrawsTheWindowLargerInTheCentredArea) {
+    // A 40 by 30 window in the 64 by 64 buffer: 64 by 48 at y 8, 1.6 times.
+    gl_layer::setFraming(40, 30, kSize, kSize);
+    glViewport(0, 0, 40, 30);
+    glClear(GL_COLOR_BUFFER_BIT);
+    fullQuad();
+    expectNear(pixel(32, 4), {0, 0, 0});
+    expectNear(pixel(32, 9), {255, 255, 255});
+    expectNear(pixel(63, 54), {255, 255, 255});
+    expectNear(pixel(32, 58), {0, 0, 0});
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);  // the program's own numbers
+    EXPECT_EQ(viewport[2], 40);
+    EXPECT_EQ(viewport[3], 30);
+
+    // Sizes grow with the picture: 2 pixels become 3.
+    const auto litIn = [this](int x0, int y0, int x1, int y1) {
+        int lit = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) lit += pixel(x, y)[0] > 128 ? 1 : 0;
+        return lit;
+    };
+    glClear(GL_COLOR_BUFFER_BIT);
+    glPointSize(2);
+    glBegin(GL_POINTS);
+    glVertex3f(0, 0, 0);
+    glEnd();
+    EXPECT_EQ(litIn(24, 24, 40, 40), 9);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glLineWidth(2);
+    glBegin(GL_LINES);
+    glVertex3f(-0.5f, 0, 0);
+    glVertex3f(0.5f, 0, 0);
+    glEnd();
+    EXPECT_EQ(litIn(32, 24, 33, 40), 3);
+}
+
 }  // namespace
