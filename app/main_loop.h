@@ -18,7 +18,13 @@ inline void (*settingsDialog)() = nullptr;
 
 // Fixes the start-up settings, opens the window (which initialises the
 // demo) and runs the message loop; returns the process exit code.
+// <windows.h> declares the system's own WinMain (C linkage, four
+// parameters); the program's lives in namespace demo and is brought here by
+// name, so a file may see both and a call without arguments reaches this one.
+namespace demo {
 int WinMain();
+}
+using demo::WinMain;
 
 // Opens the window at the start-up resolution (800 by 600 unless the
 // settings chose another), which initialises the demo; false when it cannot.

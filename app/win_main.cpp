@@ -1,7 +1,7 @@
 #include "app/main_loop.h"
 #include "runtime/startup_options.h"
 
-int WinMain() {
+int demo::WinMain() {
     if (askSettings && settingsDialog != nullptr) {
         settingsDialog();  // may change fullscreen and the other options
     }

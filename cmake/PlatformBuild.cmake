@@ -3,11 +3,12 @@
 # (its Platform and SoundSystem) and of app/ (the program's entry), both
 # named for it; executables get it through brontavik_link_platform().
 #
-#   BRONTAVIK_PLATFORM          sdl (Linux desktop) or browser (Emscripten)
+#   BRONTAVIK_PLATFORM          sdl (Linux desktop), browser (Emscripten) or
+#                               win32 (Windows x64, cross-built with MinGW-w64)
 #   BRONTAVIK_SKIPPED_FOLDERS   library folders this build does not make
 #   BRONTAVIK_PACKAGING         whether packaging/ (install rules, .deb) applies
 #
-# A new build (a Windows one, say) is a new branch here and its folders.
+# A new build is a new branch here and its folders.
 if(EMSCRIPTEN)
     # The browser: WebGL 2 through the fixed-function GL layer, Web Audio,
     # html5.h; the music and images of a native build preloaded.
@@ -24,6 +25,40 @@ if(EMSCRIPTEN)
     endif()
     find_path(STB_VORBIS_DIR stb_vorbis.h PATHS /usr/include/stb NO_DEFAULT_PATH
         NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+elseif(CMAKE_SYSTEM_NAME STREQUAL Windows)
+    # Windows: Win32, WGL and GDI themselves, the system's opengl32 and
+    # glu32, WASAPI for the sound; stb_vorbis and stb_image_write compiled
+    # in. The music and images come from a native build (BRONTAVIK_ASSET_DIR),
+    # the icon from its make-icons drawing (BRONTAVIK_ICON_FILE). Its tests
+    # run the programs under Wine (scripts/windows --test), not as GoogleTest
+    # executables here.
+    set(BRONTAVIK_PLATFORM win32)
+    set(BRONTAVIK_SKIPPED_FOLDERS platform/gl_layer tools/make-music tools/make-textures
+        tools/jpeg-decode tools/model3ds-info)
+    set(BRONTAVIK_PACKAGING OFF)
+    set(BRONTAVIK_TESTS OFF)
+    set(BRONTAVIK_ASSET_DIR "" CACHE PATH "Folder holding music/music.ogg and textures/*.jpg")
+    if(NOT EXISTS "${BRONTAVIK_ASSET_DIR}/music/music.ogg")
+        message(FATAL_ERROR "Set BRONTAVIK_ASSET_DIR to a native build's bin folder (music/music.ogg not found).")
+    endif()
+    set(BRONTAVIK_ICON_FILE "" CACHE FILEPATH "The show's icon as a Windows .ico file")
+    if(NOT EXISTS "${BRONTAVIK_ICON_FILE}")
+        message(FATAL_ERROR "Set BRONTAVIK_ICON_FILE to the show's .ico (scripts/windows makes it).")
+    endif()
+    find_path(STB_DIR stb_vorbis.h PATHS /usr/include/stb NO_DEFAULT_PATH
+        NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+    find_package(Threads REQUIRED)
+    # The system's GL and GLU are opengl32 and glu32, under the names the
+    # Linux build finds them by.
+    find_package(OpenGL REQUIRED)
+    add_library(PkgConfig::GLU INTERFACE IMPORTED)
+    set_target_properties(PkgConfig::GLU PROPERTIES INTERFACE_LINK_LIBRARIES glu32)
+    # GL/gl.h brings <windows.h> along: no min and max macros, and only its
+    # core. GL/gl.h itself is Windows' with glext.h added, as Mesa's has it.
+    add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
+    include_directories(BEFORE ${CMAKE_SOURCE_DIR}/platform/win32/gl_headers)
+    enable_language(RC)
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsResources.cmake)
 else()
     # The Linux desktop: SDL2 for window, input, audio and message boxes,
     # Mesa's GL and GLU, libvorbisfile and KISS FFT for the music.
@@ -37,8 +72,9 @@ else()
     pkg_check_modules(GLU REQUIRED IMPORTED_TARGET glu)
     pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
     pkg_check_modules(KISSFFT REQUIRED IMPORTED_TARGET kissfft-float)
+    find_path(STB_DIR stb_vorbis.h PATHS /usr/include/stb NO_DEFAULT_PATH REQUIRED)
 endif()
-set(BRONTAVIK_BUILDS sdl browser)
+set(BRONTAVIK_BUILDS sdl browser win32)
 
 # brontavik_link_platform(TARGET): the executable gets this configuration's
 # platform build. The builds are object libraries, so every executable that

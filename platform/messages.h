@@ -11,21 +11,71 @@ struct Message {
     std::intptr_t lParam = 0;
 };
 
+// Where <windows.h> came first, its macros of the same names stand in for
+// these constants; the values are the system's, which the checks below make sure of.
+#ifdef WM_SIZE
+static_assert(WM_SIZE == 0x0005);
+#else
 inline constexpr std::uint32_t WM_SIZE = 0x0005;
+#endif
+#ifdef WM_ACTIVATE
+static_assert(WM_ACTIVATE == 0x0006);
+#else
 inline constexpr std::uint32_t WM_ACTIVATE = 0x0006;
+#endif
+#ifdef WM_CLOSE
+static_assert(WM_CLOSE == 0x0010);
+#else
 inline constexpr std::uint32_t WM_CLOSE = 0x0010;
+#endif
+#ifdef WM_QUIT
+static_assert(WM_QUIT == 0x0012);
+#else
 inline constexpr std::uint32_t WM_QUIT = 0x0012;
+#endif
+#ifdef WM_KEYDOWN
+static_assert(WM_KEYDOWN == 0x0100);
+#else
 inline constexpr std::uint32_t WM_KEYDOWN = 0x0100;
+#endif
+#ifdef WM_KEYUP
+static_assert(WM_KEYUP == 0x0101);
+#else
 inline constexpr std::uint32_t WM_KEYUP = 0x0101;
+#endif
+#ifdef WM_SYSCOMMAND
+static_assert(WM_SYSCOMMAND == 0x0112);
+#else
 inline constexpr std::uint32_t WM_SYSCOMMAND = 0x0112;
+#endif
 
+#ifdef SC_SCREENSAVE
+static_assert(SC_SCREENSAVE == 0xF140);
+#else
 inline constexpr std::uintptr_t SC_SCREENSAVE = 0xF140;
+#endif
+#ifdef SC_MONITORPOWER
+static_assert(SC_MONITORPOWER == 0xF170);
+#else
 inline constexpr std::uintptr_t SC_MONITORPOWER = 0xF170;
+#endif
 
+#ifdef WA_INACTIVE
+static_assert(WA_INACTIVE == 0);
+#else
 inline constexpr std::uintptr_t WA_INACTIVE = 0;
+#endif
+#ifdef WA_ACTIVE
+static_assert(WA_ACTIVE == 1);
+#else
 inline constexpr std::uintptr_t WA_ACTIVE = 1;
+#endif
 
+#ifdef VK_ESCAPE
+static_assert(VK_ESCAPE == 27);
+#else
 inline constexpr std::uintptr_t VK_ESCAPE = 27;
+#endif
 
 // WM_ACTIVATE's wParam: activation state in the low word, minimised flag in
 // the high word.

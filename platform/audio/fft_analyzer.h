@@ -5,6 +5,9 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <vector>
+
+#include "platform/audio/real_fft.h"
 
 namespace platform {
 
@@ -13,8 +16,10 @@ class SpectrumAnalyzer {
     static constexpr std::size_t kWindow = 1024;
     static constexpr std::size_t kBins = 512;
 
+    // On KISS FFT; defined where the desktop's audio library (with KISS FFT) is linked.
     SpectrumAnalyzer();
-    ~SpectrumAnalyzer();
+    // On the given transform, of kWindow samples.
+    explicit SpectrumAnalyzer(std::unique_ptr<RealFft> fft);
     SpectrumAnalyzer(const SpectrumAnalyzer&) = delete;
     SpectrumAnalyzer& operator=(const SpectrumAnalyzer&) = delete;
 
@@ -24,8 +29,10 @@ class SpectrumAnalyzer {
     const std::array<float, kBins>& last() const { return bins_; }
 
   private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    std::unique_ptr<RealFft> fft_;
+    std::vector<float> window_;
+    std::vector<float> input_;
+    float scale_ = 0.0f;
     std::array<float, kBins> bins_{};
 };
 

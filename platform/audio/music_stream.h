@@ -8,6 +8,13 @@
 
 namespace platform {
 
+// The source channel a stereo read takes its right side from: the left one
+// again for mono, else the front right of the Vorbis channel order (second
+// for two and four channels, third from three on: left, centre, right).
+inline int stereoRightChannel(int channels) {
+    return channels == 1 ? 0 : (channels == 2 || channels == 4) ? 1 : 2;
+}
+
 class MusicStream {
   public:
     virtual ~MusicStream() = default;

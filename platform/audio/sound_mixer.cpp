@@ -254,8 +254,9 @@ int SoundMixer::mix(std::int16_t* out, std::size_t frames, std::int64_t nowNanos
     int sounding = 0;
     clock_.tick(static_cast<double>(nowNanos), static_cast<double>(frames) * 1e9 / mixRate_);
 
-    for (auto& voice : voices_) {
-        Voice& v = *voice;
+    spans_.clear();
+    for (std::size_t index = 0; index < voices_.size(); ++index) {
+        Voice& v = *voices_[index];
         if (!v.active) continue;
         if (v.eof && v.n >= v.eofIndex) {
             // Everything was handed out with the previous block: the sound is over.
@@ -284,6 +285,7 @@ int SoundMixer::mix(std::int16_t* out, std::size_t frames, std::int64_t nowNanos
         v.stampEnd = v.n;
         v.blockBegin = clock_.blockBegin;
         v.blockEnd = clock_.blockEnd;
+        spans_.push_back({static_cast<int>(index), from, v.n});
     }
 
     for (std::size_t i = 0; i < frames; ++i) {
@@ -373,6 +375,11 @@ void SoundMixer::wake() {
 void SoundMixer::recentOutput(float* out) const {
     std::lock_guard lock(mutex_);
     for (std::size_t i = 0; i < kHistory; ++i) out[i] = history_[(historyNext_ + i) % kHistory];
+}
+
+std::vector<SoundMixer::ChannelSpan> SoundMixer::lastSpans() const {
+    std::lock_guard lock(mutex_);
+    return spans_;
 }
 
 std::uint64_t SoundMixer::framesMixed() const {

@@ -59,6 +59,16 @@ class SoundMixer {
     void waitForWork(std::int64_t timeoutNanos);
     void wake();
 
+    // What the last mix() handed out of each channel that played in it:
+    // stream frames first to end (not included). Lets a device that keeps its
+    // own clock tell which frame of a stream it is playing.
+    struct ChannelSpan {
+        int channel = 0;
+        std::int64_t first = 0;
+        std::int64_t end = 0;
+    };
+    std::vector<ChannelSpan> lastSpans() const;
+
     // The last kHistory mixed samples as mono (L+R)/2, oldest first.
     void recentOutput(float* out) const;
     // Frames handed to the device since the mixer was made.
@@ -92,6 +102,7 @@ class SoundMixer {
     std::size_t historyNext_ = 0;
     std::uint64_t framesMixed_ = 0;
     std::vector<float> mixBuffer_;
+    std::vector<ChannelSpan> spans_;
 };
 
 }  // namespace platform

@@ -114,9 +114,7 @@ std::size_t VorbisStream::read(float* out, std::size_t frames) {
         int channels = info != nullptr ? info->channels : channels_;
         if (channels < 1) break;
         const float* left = pcm[0];
-        const float* right = channels == 1                      ? pcm[0]
-                             : (channels == 2 || channels == 4) ? pcm[1]
-                                                                : pcm[2];
+        const float* right = pcm[stereoRightChannel(channels)];
         for (long i = 0; i < got; ++i) {
             out[2 * written] = left[i];
             out[2 * written + 1] = right[i];

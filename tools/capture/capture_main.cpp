@@ -17,13 +17,15 @@
 #include "platform/gl_library.h"
 #include "runtime/driver/demo_driver.h"
 #include "runtime/driver/frame_clock.h"
-#include "texturing/texture_slots.h"
 #include "tools/capture/capture_options.h"
+#include "tools/capture/capture_system.h"
 #include "tools/capture/png_output.h"
 #include "tools/capture/progress_meter.h"
 #include "tools/capture/render_workers.h"
 #include "tools/capture/show_folder.h"
+#include "tools/capture/show_inputs.h"
 #include "tools/capture/show_renderer.h"
+#include "tools/capture/still_capture.h"
 #include "tools/capture/video_output.h"
 
 namespace {
@@ -41,43 +43,14 @@ int fail(const std::string& message) {
     return 1;
 }
 
-// Every file the show reads, as the demo's initialisation loads them.
-bool inputsReadable(bool withMusic, std::string& error) {
-    std::vector<const char*> files = {kFilmTextureFile,       "textures/blob41bc.jpg",
-                                      "textures/clouds4.jpg", "textures/clouds4a.jpg",
-                                      "textures/codergr.jpg", "textures/merry.jpg"};
-    if (withMusic) files.push_back("music/music.ogg");
-    for (const char* file : files) {
-        std::FILE* f = std::fopen(file, "rb");
-        if (f == nullptr) {
-            error = std::string("cannot read ") + file + ": " + std::strerror(errno) +
-                    " (the show's data folder is incomplete; rebuild or reinstall)";
-            return false;
-        }
-        std::fclose(f);
-    }
-    return true;
-}
-
-int captureStill(const CaptureOptions& options) {
-    ShowRenderer show;
-    std::string error;
-    if (!show.open(options.width, options.height, options.supersample, error)) return fail(error);
-    if (!show.renderFrame(stillMoment(options.at))) return fail("the show has ended by then");
-    std::vector<std::uint8_t> frame(static_cast<size_t>(show.width()) * show.height() * 4);
-    show.readFrame(frame);
-    if (!writeFramePng(options.path, frame, show.width(), show.height(), error)) return fail(error);
-    return 0;
-}
-
 // brontavik-capture draws with the system's GL, its sibling
 // brontavik-capture-layer with the fixed-function layer; each runs the
 // other, with the same arguments, when asked for the other's GL.
 int runWithGl(char** argv, const std::string& gl) {
     const char* name = gl == "layer" ? "brontavik-capture-layer" : "brontavik-capture";
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return fail("cannot find this program's own file");
+    std::string error;
+    const std::filesystem::path self = thisProgramFile(error);
+    if (self.empty()) return fail(error);
     const std::string sibling = (self.parent_path() / name).string();
     argv[0] = const_cast<char*>(sibling.c_str());
     execv(sibling.c_str(), argv);
@@ -258,27 +231,14 @@ int captureSequence(const CaptureOptions& options) {
 int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
     CaptureOptions options;
+    if (const int done = takeCaptureOptions(argc, argv, options); done >= 0) return done;
     std::string error;
-    if (!parseCaptureOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "brontavik-capture: %s\n%s\n", error.c_str(), kCaptureUsage);
-        return 2;
-    }
-    switch (options.mode) {
-        case CaptureOptions::Mode::Help:
-            std::printf("%s\n", kCaptureUsage);
-            return 0;
-        case CaptureOptions::Mode::Version:
-            std::printf("brontavik-capture %s\n", BRONTAVIK_VERSION);
-            return 0;
-        default:
-            break;
-    }
     if (options.gl != platform::glLibrary().name) return runWithGl(argv, options.gl);
     if (!enterShowFolder(options.path, error)) return fail(error);
     if (!inputsReadable(options.mode == CaptureOptions::Mode::Video, error)) return fail(error);
     switch (options.mode) {
         case CaptureOptions::Mode::Still:
-            return captureStill(options);
+            return captureStill(options, error) ? 0 : fail(error);
         case CaptureOptions::Mode::Frames:
         case CaptureOptions::Mode::Video:
             return captureSequence(options);

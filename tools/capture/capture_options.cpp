@@ -193,3 +193,21 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
     }
     return true;
 }
+
+int takeCaptureOptions(int argc, char** argv, CaptureOptions& options) {
+    std::string error;
+    if (!parseCaptureOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "brontavik-capture: %s\n%s\n", error.c_str(), kCaptureUsage);
+        return 2;
+    }
+    switch (options.mode) {
+        case CaptureOptions::Mode::Help:
+            std::printf("%s\n", kCaptureUsage);
+            return 0;
+        case CaptureOptions::Mode::Version:
+            std::printf("brontavik-capture %s\n", BRONTAVIK_VERSION);
+            return 0;
+        default:
+            return -1;
+    }
+}

@@ -23,6 +23,11 @@ struct CaptureOptions {
 // error that names the argument at fault.
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& error);
 
+// Parses the command line and answers a bad one, --help and --version
+// itself (usage or version on the right stream). Returns the exit code when
+// it did, -1 when there is work to do.
+int takeCaptureOptions(int argc, char** argv, CaptureOptions& options);
+
 inline constexpr const char* kCaptureUsage =
     "usage: brontavik-capture [OPTIONS] (--at SECONDS --png FILE | --frames DIR |\n"
     "                         --video FILE | --bench | --help | --version)\n"

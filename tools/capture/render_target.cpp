@@ -2,9 +2,10 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <SDL.h>
 
 #include <algorithm>
+
+#include "tools/capture/capture_system.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ struct FramebufferCalls {
     PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
 
     bool load() {
-        auto get = [](const char* name) { return SDL_GL_GetProcAddress(name); };
+        auto get = [](const char* name) { return glEntryPoint(name); };
         genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(get("glGenFramebuffers"));
         bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(get("glBindFramebuffer"));
         genRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSPROC>(get("glGenRenderbuffers"));

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "tools/capture/capture_system.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -12,11 +14,8 @@ const fs::path kDataFromBinDir = BRONTAVIK_DATA_FROM_BIN_DIR;
 
 bool enterShowFolder(std::string& path, std::string& error) {
     std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) {
-        error = "cannot tell where brontavik-capture lives: " + ec.message();
-        return false;
-    }
+    const fs::path self = thisProgramFile(error);
+    if (self.empty()) return false;
     const fs::path here = self.parent_path();
     for (const fs::path& folder : {here, here / kDataFromBinDir}) {
         if (!fs::is_directory(folder / "textures", ec)) continue;

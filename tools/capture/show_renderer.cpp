@@ -2,9 +2,6 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <SDL.h>
-
-#include <cstdlib>
 
 #include "app/main_loop.h"
 #include "app/main_window.h"
@@ -13,10 +10,10 @@
 #include "runtime/startup_options.h"
 #include "runtime/window_state.h"
 #include "scene/render_state.h"
+#include "tools/capture/capture_system.h"
 
 bool ShowRenderer::open(int width, int height, int supersample, std::string& error) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("BRONTAVIK_NO_MESSAGE_BOXES", "1", 0);
+    requestHiddenWindow();
     width_ = width;
     height_ = height;
     supersample_ = supersample;
@@ -31,7 +28,7 @@ bool ShowRenderer::open(int width, int height, int supersample, std::string& err
         return false;
     }
     // Frames are read back, never presented: no waiting for a display.
-    SDL_GL_SetSwapInterval(0);
+    neverWaitForDisplay();
     if (!target_.create(area_.width * supersample, area_.height * supersample, error)) return false;
     picture_.resize(static_cast<size_t>(target_.width()) * target_.height() * 4);
     pixelScale = static_cast<double>(target_.height()) / 600.0;

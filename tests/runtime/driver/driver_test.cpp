@@ -74,6 +74,7 @@ class Driver : public ::testing::Test {
         demoTime = 0.0;
     }
     void TearDown() override {
+        windowRelease = nullptr;
         sceneParts[0] = nullptr;
         musicEnabled = true;
         startPosition = -4;
