@@ -13,10 +13,12 @@
 namespace platform {
 namespace {
 
-// What the device is asked to buffer, in 100 ns units: 200 ms, so a busy
-// machine does not starve it. Positions come from the device's clock, so the
-// buffer's length does not show in them.
-constexpr REFERENCE_TIME kBufferDuration = 2'000'000;
+// What the device is asked to buffer, in 100 ns units: 100 ms, ten times the
+// thread's feeding step, so a busy machine does not starve it. Positions come
+// from the device's clock, so on Windows the buffer's length does not show in
+// them; Wine over PulseAudio hands the whole buffer on at once yet counts it
+// unplayed, so there the music is heard up to this much ahead of the clock.
+constexpr REFERENCE_TIME kBufferDuration = 1'000'000;
 // How often the thread looks for another default device, and, while there
 // is none, for a device at all; and how long a device may stand still with
 // sound queued before it counts as gone.
