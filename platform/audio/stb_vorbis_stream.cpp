@@ -1,4 +1,5 @@
 #include "platform/audio/stb_vorbis_stream.h"
+#include "platform/audio/vorbis_comment_check.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -44,7 +45,7 @@ std::unique_ptr<StbVorbisStream> StbVorbisStream::openMemory(std::span<const std
 }
 
 bool StbVorbisStream::open() {
-    if (bytes_.empty() || bytes_.size() > 0x7fffffff) return false;
+    if (bytes_.empty() || bytes_.size() > 0x7fffffff || !vorbisCommentsFit(bytes_)) return false;
     // stb_vorbis works in an arena of ours rather than with malloc: some of
     // its failure paths on damaged files do not free what they took, and
     // an arena goes with the stream whatever happened. Too small an arena

@@ -15,6 +15,7 @@
 #include "platform/audio/radix2_fft.h"
 #include "platform/audio/sound_mixer.h"
 #include "platform/audio/stb_vorbis_stream.h"
+#include "platform/audio/vorbis_comment_check.h"
 #include "platform/audio/vorbis_stream.h"
 #include "tests/platform/sound/tone_files.h"
 
@@ -71,6 +72,44 @@ TEST(StbVorbisStream, SeeksAnywhereAndRefusesWhatIsNotVorbis) {
     EXPECT_FALSE(StbVorbisStream::openMemory(bytes));
     EXPECT_FALSE(StbVorbisStream::openMemory({}));
     EXPECT_FALSE(StbVorbisStream::openFile("no/such/file.ogg"));
+}
+
+// Lengths in the comment header that reach past its packet: stb_vorbis
+// would allocate by them and write past the allocation, so the stream
+// refuses them first; the same file with its header intact still opens.
+TEST(StbVorbisStream, RefusesCommentLengthsThatLeaveTheirPacket) {
+    const std::string path = sound_test::writeSine("stbcomments.ogg", 0.5, 440.0, 0.5);
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(in), {}};
+    // Page 2 follows the 58-byte first page; its body holds the comment packet.
+    ASSERT_GT(file.size(), 200u);
+    const std::size_t body = 58 + 27 + file[58 + 26];
+    ASSERT_EQ(file[body], 3);
+    const auto at32 = [&](std::size_t at) {
+        return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | file[at + 3] << 24;
+    };
+    const std::size_t vendor = body + 7;
+    const std::size_t count = vendor + 4 + static_cast<std::size_t>(at32(vendor));
+    ASSERT_TRUE(platform::vorbisCommentsFit(file));
+    ASSERT_TRUE(StbVorbisStream::openMemory(file));
+
+    const auto with = [&](std::size_t at, std::uint32_t value) {
+        std::vector<std::uint8_t> damaged = file;
+        for (int i = 0; i < 4; ++i) damaged[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+        return damaged;
+    };
+    for (const auto& [at, value] : {std::pair<std::size_t, std::uint32_t>{vendor, 0x7fffffff},
+                                    {vendor, 0xffffffff},
+                                    {vendor, 5000},
+                                    {count, 0x40000000},
+                                    {count, 0xffffffff},
+                                    {count, 1000}}) {
+        const std::vector<std::uint8_t> damaged = with(at, value);
+        EXPECT_FALSE(platform::vorbisCommentsFit(damaged)) << at << " " << value;
+        EXPECT_FALSE(StbVorbisStream::openMemory(damaged)) << at << " " << value;
+    }
+    // A comment count of zero leaves a well-formed, shorter list.
+    EXPECT_TRUE(platform::vorbisCommentsFit(with(count, 0)));
 }
 
 TEST(Radix2Fft, GivesKissFftsBinsWithinFloatRounding) {
