@@ -13,6 +13,10 @@ if(EMSCRIPTEN)
     # The browser: WebGL 2 through the fixed-function GL layer, Web Audio,
     # html5.h; the music and images of a native build preloaded.
     set(BRONTAVIK_PLATFORM browser)
+    # C++ exceptions as WebAssembly's own: without them a throw aborts the
+    # program, and the JPEG decoder reports a damaged picture by one.
+    add_compile_options(-fwasm-exceptions)
+    add_link_options(-fwasm-exceptions)
     set(BRONTAVIK_SKIPPED_FOLDERS platform/audio platform/gl_system tools)
     set(BRONTAVIK_PACKAGING OFF)
     set(BRONTAVIK_TESTS OFF)

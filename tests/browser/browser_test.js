@@ -7,7 +7,8 @@
 //   show     start gesture, the first frame at demo time 0, the audio clock,
 //            the music, the title's statistics line, a hidden page, a lost
 //            GL context that comes back, Escape to the end state, play again
-//   failures the data file answering 404 or cut short, a browser without WebGL 2
+//   failures the data file answering 404, cut short or with a damaged picture,
+//            a browser without WebGL 2
 //   console  no console error and no page error throughout
 // --bench plays the whole show at 800x600 and a part of it at 1920x1440 and
 // prints frame times, start-up times and the folder's download size instead.
@@ -284,6 +285,26 @@ async function failures(browser, problems) {
   check("a data file cut short is named", /brontavik\.data\) arrived incomplete/.test(short),
         JSON.stringify(short));
   await cut.context().close();
+
+  // The first picture damaged inside a whole data file (its frame header
+  // claims 9-bit samples): the decoder refuses it, the catch that reports
+  // it works in WebAssembly too, and the show names the file in a "Jpg !" box.
+  const damaged = await openPage(browser, problems, {boxes: ["Jpg !"]});
+  let sofAt = -1;
+  await damaged.route("**/brontavik.data", async (route) => {
+    const whole = Buffer.from(await (await route.fetch()).body());
+    const jfif = whole.indexOf(Buffer.from([0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10, 0x4a, 0x46, 0x49, 0x46]));
+    const sofs = [0xc0, 0xc1, 0xc2].map((m) => whole.indexOf(Buffer.from([0xff, m]), jfif));
+    sofAt = Math.min(...sofs.filter((at) => at > jfif));
+    if (jfif >= 0 && sofAt > jfif) whole[sofAt + 4] = 9;
+    await route.fulfill({status: 200, body: whole});
+  });
+  await damaged.goto(url);
+  await waitForState(damaged, ["ended", "failed"], 60000).catch(() => {});
+  const boxText = await damaged.locator("#boxes").innerText().catch(() => "");
+  check("a damaged picture is named in a \"Jpg !\" box", sofAt > 0 && /Jpg !/.test(boxText) &&
+        /textures\/\w+\.jpg/.test(boxText), JSON.stringify(boxText));
+  await damaged.context().close();
 
   const without = await chromium.launch({executablePath: "/usr/bin/chromium", headless: true,
                                          args: [...chromiumArgs, "--disable-webgl2"]});
