@@ -7,17 +7,11 @@
 #include <cstring>
 #include <deque>
 
+#include "platform/box_announcement.h"
 #include "platform/gl_library.h"
 
 namespace platform {
 namespace {
-
-// Message boxes block until answered; tests and headless runs switch them off
-// with BRONTAVIK_NO_MESSAGE_BOXES=1 (the text still goes to standard error).
-bool messageBoxesAllowed() {
-    const char* off = std::getenv("BRONTAVIK_NO_MESSAGE_BOXES");
-    return off == nullptr || off[0] == '\0' || off[0] == '0';
-}
 
 class SdlPlatform final : public Platform {
   public:
@@ -243,10 +237,8 @@ class SdlPlatform final : public Platform {
 
     BoxAnswer messageBox(const char* text, const char* caption, BoxButtons buttons,
                          BoxIcon icon) override {
-        std::fprintf(stderr, "%s: %s\n", caption, text);
-        std::fflush(stderr);
-        const BoxAnswer first = buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
-        if (!messageBoxesAllowed()) return first;
+        const BoxAnswer first = firstButton(buttons);
+        if (!announceBox(text, caption)) return first;
         SDL_MessageBoxButtonData yesNo[2] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
                                              {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"}};
         SDL_MessageBoxButtonData ok[1] = {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/box_announcement.h"
 #include "platform/platform.h"
 #include "platform/win32/wgl_pbuffer.h"
 
@@ -27,12 +28,6 @@ LRESULT CALLBACK forwardingWindowProc(HWND window, UINT message, WPARAM wParam, 
 bool environmentFlag(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0' && value[0] != '0';
-}
-
-// Message boxes block until answered; headless runs switch them off with
-// BRONTAVIK_NO_MESSAGE_BOXES=1 (the text still goes to standard error).
-bool messageBoxesAllowed() {
-    return !environmentFlag("BRONTAVIK_NO_MESSAGE_BOXES");
 }
 
 // The capture tool draws into a window nobody sees (BRONTAVIK_HIDDEN_WINDOW=1):
@@ -212,10 +207,8 @@ class Win32Platform final : public Platform {
 
     BoxAnswer messageBox(const char* text, const char* caption, BoxButtons buttons,
                          BoxIcon icon) override {
-        std::fprintf(stderr, "%s: %s\n", caption, text);
-        std::fflush(stderr);
-        const BoxAnswer first = buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
-        if (!messageBoxesAllowed()) return first;
+        const BoxAnswer first = firstButton(buttons);
+        if (!announceBox(text, caption)) return first;
         switch (MessageBoxA(nullptr, text, caption, boxStyle(buttons, icon))) {
             case IDYES:
                 return BoxAnswer::Yes;
