@@ -1,8 +1,9 @@
 #include "platform/audio/stb_vorbis_stream.h"
-#include "platform/audio/vorbis_comment_check.h"
 
 #include <algorithm>
 #include <cstdio>
+
+#include "platform/audio/vorbis_comment_check.h"
 
 #define STB_VORBIS_HEADER_ONLY
 #include <stb_vorbis.h>

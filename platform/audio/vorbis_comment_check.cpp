@@ -6,9 +6,9 @@
 namespace platform {
 namespace {
 
-constexpr std::size_t kPageHeader = 27;       // fixed part of an Ogg page header
+constexpr std::size_t kPageHeader = 27;      // fixed part of an Ogg page header
 constexpr std::size_t kIdentification = 30;  // the identification packet
-constexpr std::uint8_t kContinued = 1;        // page flag: continues a packet
+constexpr std::uint8_t kContinued = 1;       // page flag: continues a packet
 
 // One Ogg page's segment table and where its body starts, or null when the
 // bytes at `at` are not a page header.
