@@ -10,14 +10,14 @@ constexpr std::size_t kPageHeader = 27;      // fixed part of an Ogg page header
 constexpr std::size_t kIdentification = 30;  // the identification packet
 constexpr std::uint8_t kContinued = 1;       // page flag: continues a packet
 
-// One Ogg page's segment table and where its body starts, or null when the
-// bytes at `at` are not a page header.
+// One Ogg page's segment table, flags and where its body starts.
 struct Page {
     std::size_t body = 0;  // offset of the body in the file
     std::span<const std::uint8_t> lacing;
     std::uint8_t flags = 0;
 };
 
+// Reads the page header at `at`; false when there is none there whole.
 bool readPage(std::span<const std::uint8_t> file, std::size_t at, Page* page) {
     if (at > file.size() || file.size() - at < kPageHeader) return false;
     const std::uint8_t* h = file.data() + at;
