@@ -161,14 +161,23 @@ class JpegBitCursor {
                 }
             }
         }
-        refillThroughReader();
+        State state = refillThroughReader(reader_, bits_, count_);
+        bits_ = state.bits;
+        count_ = state.count;
     }
+    struct State {
+        std::uint64_t bits;
+        int count;
+    };
     // Byte by byte, markers and the end of the data: out of the hot path.
-    [[gnu::noinline]] void refillThroughReader() {
-        flush();
-        reader_.ensure32();
-        bits_ = reader_.bits_;
-        count_ = reader_.count_;
+    // The state goes in and out by value, so that the cursor's own copy is
+    // never address-taken and stays in registers.
+    [[gnu::noinline]] static State refillThroughReader(Reader& reader, std::uint64_t bits,
+                                                       int count) {
+        reader.bits_ = bits;
+        reader.count_ = count;
+        reader.ensure32();
+        return {reader.bits_, reader.count_};
     }
 
     Reader& reader_;

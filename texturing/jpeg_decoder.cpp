@@ -171,38 +171,115 @@ void JpegDecoder::allocateCoefficients() {
 int JpegDecoder::decodeLine(const std::uint8_t** line, int* length) {
     if (errorCode_ != 0 || !ready_) return -1;
     if (linesLeft_ <= 0) return 1;
-    std::uint8_t* out = nullptr;
+    const std::uint8_t* out = nullptr;
     try {
-        if (linesLeftInRow_ == 0) {
-            if (buffered_) {
-                reconstructBufferedRow();
-            } else {
-                decodeSequentialRow();
-            }
-            ++mcuRow_;
-            linesLeftInRow_ = mcuHeight_;
-            rowInMcu_ = 0;
-            // After the last MCU row, read on to the next marker (the end of image).
-            if (!buffered_ && linesLeft_ <= mcuHeight_) processMarkers(true);
-        }
-        if (pairedLines_) {
-            // Two luma lines share a chroma line: converted in pairs, one per buffer.
-            if ((rowInMcu_ & 1) == 0) convertLines(rowInMcu_, lines_[0], lines_[1]);
-            out = lines_[rowInMcu_ & 1];
-        } else {
-            convertLines(rowInMcu_, lines_[0], nullptr);
-            out = lines_[0];
-        }
+        out = nextLine();
     } catch (const JpegFailure& failure) {
         recordFailure(failure.code);
         return kCorruptData;
     }
     if (line != nullptr) *line = out;
     if (length != nullptr) *length = width_ * bytesPerPixel();
-    --linesLeft_;
-    --linesLeftInRow_;
-    ++rowInMcu_;
     return 0;
+}
+
+int JpegDecoder::decodeRows(std::uint8_t* out, std::ptrdiff_t stride, int count) {
+    if (errorCode_ != 0 || !ready_) return -1;
+    const std::size_t lineBytes = static_cast<std::size_t>(width_) * bytesPerPixel();
+    int done = 0;
+    try {
+        while (done < count && linesLeft_ > 0) {
+            std::uint8_t* row = out + done * stride;
+            startRowIfNeeded();
+            bool direct = componentCount_ == 1 || fusedChroma_;
+            if (direct && pairedLines_) {
+                // A pair is converted straight into the caller's rows when
+                // both are wanted; otherwise through the line buffers.
+                direct = (rowInMcu_ & 1) == 0 && done + 1 < count && linesLeftInRow_ >= 2 &&
+                         linesLeft_ >= 2;
+            }
+            if (!direct) {
+                std::memcpy(row, nextLine(), lineBytes);
+                ++done;
+                continue;
+            }
+            int lines = pairedLines_ ? 2 : 1;
+            convertLinesInto(rowInMcu_, row, lines == 2 ? row + stride : nullptr);
+            lineDone(lines);
+            done += lines;
+        }
+    } catch (const JpegFailure& failure) {
+        recordFailure(failure.code);
+        // Lines already written are reported; the failure shows in the next call.
+        return done > 0 ? done : kCorruptData;
+    }
+    return done;
+}
+
+void JpegDecoder::startRowIfNeeded() {
+    if (linesLeftInRow_ != 0) return;
+    if (buffered_) {
+        reconstructBufferedRow();
+    } else {
+        decodeSequentialRow();
+    }
+    ++mcuRow_;
+    linesLeftInRow_ = mcuHeight_;
+    rowInMcu_ = 0;
+    // After the last MCU row, read on to the next marker (the end of image).
+    if (!buffered_ && linesLeft_ <= mcuHeight_) processMarkers(true);
+}
+
+const std::uint8_t* JpegDecoder::nextLine() {
+    startRowIfNeeded();
+    std::uint8_t* out = nullptr;
+    if (pairedLines_) {
+        // Two luma lines share a chroma line: converted in pairs, one per buffer.
+        if ((rowInMcu_ & 1) == 0) convertLines(rowInMcu_, lines_[0], lines_[1]);
+        out = lines_[rowInMcu_ & 1];
+    } else {
+        convertLines(rowInMcu_, lines_[0], nullptr);
+        out = lines_[0];
+    }
+    lineDone(1);
+    return out;
+}
+
+void JpegDecoder::lineDone(int lines) {
+    linesLeft_ -= lines;
+    linesLeftInRow_ -= lines;
+    rowInMcu_ += lines;
+}
+
+void JpegDecoder::convertLinesInto(int rowInMcu, std::uint8_t* out, std::uint8_t* out2) {
+    if (componentCount_ == 1 || !vectorKernels_) {
+        // These write exactly the line's bytes.
+        convertLines(rowInMcu, out, out2);
+        return;
+    }
+    // The vector kernels write whole groups of 32 pixels: those that fit go
+    // straight to the caller's rows, the rest through the line buffers.
+    const int whole = width_ & ~31;
+    const Component& luma = components_[0];
+    const Component& cb = components_[1];
+    const Component& cr = components_[2];
+    const std::uint8_t* y = luma.samples + static_cast<std::size_t>(rowInMcu) * luma.sampleStride;
+    const std::uint8_t* y2 = out2 != nullptr ? y + luma.sampleStride : nullptr;
+    const std::size_t chromaOffset =
+        static_cast<std::size_t>(rowInMcu * cb.v / vMax_) * cb.sampleStride;
+    const std::uint8_t* cbRow = cb.samples + chromaOffset;
+    const std::uint8_t* crRow = cr.samples + chromaOffset;
+    const int chromaStep = hMax_ / cb.h;
+    if (whole > 0) convertYCbCrLinesWide(y, y2, cbRow, crRow, whole, chromaStep, out, out2);
+    if (whole == width_) return;
+    const int tail = width_ - whole;
+    const int chromaSkip = whole / chromaStep;
+    convertYCbCrLinesWide(y + whole, y2 != nullptr ? y2 + whole : nullptr, cbRow + chromaSkip,
+                          crRow + chromaSkip, tail, chromaStep, lines_[0],
+                          out2 != nullptr ? lines_[1] : nullptr);
+    std::memcpy(out + whole * 4, lines_[0], static_cast<std::size_t>(tail) * 4);
+    if (out2 != nullptr)
+        std::memcpy(out2 + whole * 4, lines_[1], static_cast<std::size_t>(tail) * 4);
 }
 
 const std::uint8_t* JpegDecoder::fullWidthRow(int c, int rowInMcu) {

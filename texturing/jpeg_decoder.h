@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -73,6 +74,14 @@ class JpegDecoder {
     // bytes; 1 when every line has been delivered; -1 when failed earlier or
     // not begun; -227 when decoding fails now (errorCode() tells why).
     int decodeLine(const std::uint8_t** line, int* length);
+    // Decodes up to `count` next lines straight into the caller's rows, `out`
+    // and then `stride` bytes apart, each exactly width() * bytesPerPixel()
+    // bytes (nothing past them is touched). Returns the number of lines
+    // written (0 when every line has been delivered), -1 when failed earlier
+    // or not begun, -227 when decoding fails before any line of this call;
+    // a failure after some lines returns those and shows in the next call.
+    // Lines from decodeLine and decodeRows may be mixed.
+    int decodeRows(std::uint8_t* out, std::ptrdiff_t stride, int count);
 
   private:
     static constexpr int kMaxComponents = 4;
@@ -129,6 +138,13 @@ class JpegDecoder {
     // Converts line rowInMcu of the MCU row into out, and the next one into
     // out2 unless it is null.
     void convertLines(int rowInMcu, std::uint8_t* out, std::uint8_t* out2);
+    // The same for the caller's rows: writes exactly the line's bytes.
+    void convertLinesInto(int rowInMcu, std::uint8_t* out, std::uint8_t* out2);
+    // Decodes the next MCU row when the current one has been delivered.
+    void startRowIfNeeded();
+    // The next line, converted into the line buffers.
+    const std::uint8_t* nextLine();
+    void lineDone(int lines);
     // Component c's samples for line rowInMcu at full width.
     const std::uint8_t* fullWidthRow(int c, int rowInMcu);
 

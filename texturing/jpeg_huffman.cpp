@@ -1,10 +1,12 @@
 #include "texturing/jpeg_huffman.h"
 
+#include <algorithm>
 #include <cstring>
 
 void buildHuffmanLookup(JpegHuffmanTable& table) {
     std::memset(table.lookup, 0, sizeof table.lookup);
     std::memset(table.acLookup, 0, sizeof table.acLookup);
+    table.acLookupMagnitude = 0;
     constexpr int kBits = JpegHuffmanTable::kLookupBits;
 
     int code = 0;
@@ -32,6 +34,12 @@ void buildHuffmanLookup(JpegHuffmanTable& table) {
                         table.acLookup[slot] = static_cast<std::int32_t>(
                             static_cast<std::uint32_t>(value) << 16 |
                             static_cast<std::uint32_t>(run << 8 | (length + size)));
+                        table.acLookupMagnitude =
+                            std::max(table.acLookupMagnitude, value < 0 ? -value : value);
+                    } else if (symbol == 0x00) {
+                        table.acLookup[slot] = JpegHuffmanTable::kEndOfBlockRun << 8 | length;
+                    } else if (symbol == 0xF0) {
+                        table.acLookup[slot] = 15 << 8 | length;
                     }
                 }
             }

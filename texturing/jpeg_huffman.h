@@ -16,8 +16,13 @@ struct JpegHuffmanTable {
     // Codes of up to kLookupBits bits: (length << 8) | symbol; 0 for longer codes.
     std::uint16_t lookup[1 << kLookupBits] = {};
     // For AC tables: when a code and its extra bits fit in kLookupBits bits,
-    // (value << 16) | (run << 8) | total length; 0 otherwise.
+    // (value << 16) | (run << 8) | total length; 0 otherwise. The end of
+    // block has run kEndOfBlockRun (past any block), sixteen zeros run 15
+    // with value 0.
+    static constexpr int kEndOfBlockRun = 128;
     std::int32_t acLookup[1 << kLookupBits] = {};
+    // The largest |value| in acLookup.
+    int acLookupMagnitude = 0;
     // Canonical decoding of longer codes: largest code of each length (-1
     // when none) and the offset from a code to its symbol index.
     std::int32_t maxCode[18] = {};

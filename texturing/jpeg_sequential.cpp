@@ -16,9 +16,13 @@ namespace {
 // kFastNarrow is kFastTransposed for quantisation tables whose pre-scaled
 // entries stay below 2^22 (every 8-bit table): the small values the lookup
 // decodes (|value| < 256) are then dequantised in 32-bit arithmetic.
-enum class Store { kNatural, kFastTransposed, kFastNarrow, kZigzag };
+// kFastSmall is kFastNarrow where no value the lookup decodes can leave
+// int16 once dequantised, so it needs no saturation.
+enum class Store { kNatural, kFastTransposed, kFastNarrow, kFastSmall, kZigzag };
 
 constexpr std::int32_t kNarrowQuantLimit = 1 << 22;
+// |value| * entry at most this: (value * entry + 256) >> 9 stays in int16.
+constexpr std::int64_t kSmallProductLimit = (std::int64_t{1} << 24) - 512;
 
 // Decodes one block's DC difference and AC coefficients (T.81 Annex F) into
 // `block` (zeroed), with the quantisation table in zigzag order for
@@ -30,7 +34,8 @@ inline std::uint64_t decodeSequentialBlock(Reader& source, const JpegHuffmanTabl
                                            const std::int32_t* zigzagQuant, int& predictor,
                                            std::int16_t* block) {
     auto store = [&](int k, int value) {
-        if constexpr (Layout == Store::kFastTransposed || Layout == Store::kFastNarrow) {
+        if constexpr (Layout == Store::kFastTransposed || Layout == Store::kFastNarrow ||
+                      Layout == Store::kFastSmall) {
             block[kJpegTransposedOrder[k]] = dequantiseFast(value, zigzagQuant[k]);
         } else if constexpr (Layout == Store::kNatural) {
             block[kJpegNaturalOrder[k]] = static_cast<std::int16_t>(value);
@@ -54,11 +59,18 @@ inline std::uint64_t decodeSequentialBlock(Reader& source, const JpegHuffmanTabl
         reader.ensure32();
         std::int32_t entry = acTable.acLookup[reader.peek(JpegHuffmanTable::kLookupBits)];
         if (entry != 0) {
-            // Code and magnitude bits both inside the lookup window.
+            // Code and magnitude bits both inside the lookup window, or the
+            // end of block (a run past the block) or sixteen zeros.
             reader.consume(entry & 0xFF);
-            k += (entry >> 8) & 15;
-            if (k > 63) jpegFail(kCorruptData);
-            if constexpr (Layout == Store::kFastNarrow) {
+            k += (entry >> 8) & 0xFF;
+            if (k > 63) {
+                if (k >= JpegHuffmanTable::kEndOfBlockRun) break;
+                jpegFail(kCorruptData);
+            }
+            if constexpr (Layout == Store::kFastSmall) {
+                block[kJpegTransposedOrder[k]] =
+                    static_cast<std::int16_t>(((entry >> 16) * zigzagQuant[k] + 256) >> 9);
+            } else if constexpr (Layout == Store::kFastNarrow) {
                 // Equal to dequantiseFast: the product stays inside 31 bits.
                 int value = ((entry >> 16) * zigzagQuant[k] + 256) >> 9;
                 if (static_cast<unsigned>(value + 32768) > 65535u) [[unlikely]] {
@@ -136,13 +148,17 @@ template <bool Fast, class Reader>
 void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
     std::int32_t zigzagQuant[kMaxComponents][64];
     bool narrow = true;
+    bool small = true;
     for (int s = 0; s < scanCount_; ++s) {
         const std::int32_t* quant = quant_[components_[scan_[s].component].quantTable];
+        std::int64_t magnitude = huffman_[scan_[s].acSlot]->acLookupMagnitude;
         for (int k = 0; k < 64; ++k) {
             zigzagQuant[s][k] = quant[kJpegNaturalOrder[k]];
             narrow = narrow && zigzagQuant[s][k] >= 0 && zigzagQuant[s][k] < kNarrowQuantLimit;
+            small = small && magnitude * zigzagQuant[s][k] <= kSmallProductLimit;
         }
     }
+    small = small && narrow;
     for (int mcu = 0; mcu < mcusPerRow_; ++mcu) {
         if (restartInterval_ != 0) {
             if (restartsLeft_ == 0) restartInterval(reader);
@@ -159,6 +175,10 @@ void JpegDecoder::decodeSequentialRowWith(Reader& reader) {
                     if constexpr (!Fast) {
                         stored = decodeSequentialBlock<Store::kNatural>(
                             reader, dcTable, acTable, nullptr, component.dcPredictor, block_);
+                    } else if (small) {
+                        stored = decodeSequentialBlock<Store::kFastSmall>(
+                            reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor,
+                            block_);
                     } else if (narrow) {
                         stored = decodeSequentialBlock<Store::kFastNarrow>(
                             reader, dcTable, acTable, zigzagQuant[s], component.dcPredictor,

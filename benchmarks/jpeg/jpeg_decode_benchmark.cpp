@@ -87,13 +87,9 @@ bool decodeOurs(const std::vector<std::uint8_t>& bytes, bool fast, JpegKernels k
     JpegDecoder decoder(&source, fast, kernels);
     if (decoder.begin() != 0) return false;
     if (peakHeap != nullptr) *peakHeap = std::max(*peakHeap, heapInUse() - base);
-    const std::uint8_t* line = nullptr;
-    int length = 0;
-    std::uint8_t* row = out.data();
-    while (decoder.decodeLine(&line, &length) == 0) {
-        std::memcpy(row, line, static_cast<std::size_t>(length));
-        row += length;
-    }
+    // Straight into the caller's rows, as libjpeg-turbo writes below.
+    int lines = decoder.decodeRows(out.data(), std::ptrdiff_t{kWidth} * 4, kHeight);
+    if (lines != kHeight) return false;
     if (peakHeap != nullptr) *peakHeap = std::max(*peakHeap, heapInUse() - base);
     return decoder.errorCode() == 0;
 }

@@ -149,6 +149,96 @@ TEST(JpegDecoder, ChunkedReadsGiveTheSameImage) {
     }
 }
 
+// Every line through decodeLine, as one buffer of width * bytesPerPixel rows.
+Bytes linesOf(const Bytes& file, JpegKernels kernels) {
+    MemoryByteSource source(file);
+    JpegDecoder decoder(&source, true, kernels);
+    Bytes all;
+    if (decoder.begin() != 0) return all;
+    const std::uint8_t* line = nullptr;
+    int length = 0;
+    while (decoder.decodeLine(&line, &length) == 0) all.insert(all.end(), line, line + length);
+    return all;
+}
+
+TEST(JpegDecoder, RowsStraightIntoTheCallersBufferEqualTheLines) {
+    struct Case {
+        int width, height, channels;
+        std::vector<std::pair<int, int>> sampling;
+        bool progressive, rgb;
+    };
+    const Case cases[] = {
+        {70, 37, 3, {{2, 2}, {1, 1}, {1, 1}}, false, false},  // pairs, a tail past 64
+        {64, 16, 3, {{2, 2}, {1, 1}, {1, 1}}, false, false},  // whole groups only
+        {45, 19, 3, {{1, 1}, {1, 1}, {1, 1}}, false, false},
+        {77, 9, 3, {{2, 1}, {1, 1}, {1, 1}}, false, false},
+        {33, 21, 3, {{1, 2}, {1, 1}, {1, 1}}, false, false},  // pairs at full chroma width
+        {70, 37, 3, {{2, 2}, {1, 1}, {1, 1}}, true, false},
+        {50, 11, 3, {{1, 1}, {1, 1}, {1, 1}}, false, true},   // R, G, B: through the lines
+        {41, 13, 3, {{3, 1}, {1, 1}, {1, 1}}, false, false},  // upsampled first
+        {37, 23, 1, {}, false, false},
+    };
+    for (const Case& c : cases) {
+        EncodeOptions options;
+        options.sampling = c.sampling;
+        options.progressive = c.progressive;
+        options.rgb = c.rgb;
+        Bytes file = encodeJpeg(makePlasma(c.width, c.height, c.channels, 5), options);
+        for (JpegKernels kernels : {JpegKernels::kVector, JpegKernels::kScalar}) {
+            const Bytes expected = linesOf(file, kernels);
+            const int lineBytes = c.width * (c.channels == 1 ? 1 : 4);
+            ASSERT_EQ(expected.size(), std::size_t(lineBytes) * c.height);
+            // One line by decodeLine first, then chunks; guard bytes after each row.
+            for (int chunk : {1, 2, 3, 1000}) {
+                SCOPED_TRACE(testing::Message()
+                             << c.width << "x" << c.height << " chunk " << chunk);
+                const int stride = lineBytes + 7;
+                Bytes rows(std::size_t(stride) * c.height, 0xAB);
+                MemoryByteSource source(file);
+                JpegDecoder decoder(&source, true, kernels);
+                ASSERT_EQ(decoder.begin(), 0);
+                const std::uint8_t* line = nullptr;
+                int length = 0;
+                ASSERT_EQ(decoder.decodeLine(&line, &length), 0);
+                std::memcpy(rows.data(), line, std::size_t(length));
+                int done = 1;
+                int got = 0;
+                while ((got = decoder.decodeRows(rows.data() + std::size_t(done) * stride, stride,
+                                                 chunk)) > 0) {
+                    ASSERT_LE(got, chunk);
+                    done += got;
+                }
+                EXPECT_EQ(got, 0);
+                EXPECT_EQ(done, c.height);
+                for (int y = 0; y < c.height; ++y) {
+                    const std::uint8_t* row = rows.data() + std::size_t(y) * stride;
+                    ASSERT_EQ(0, std::memcmp(row, expected.data() + std::size_t(y) * lineBytes,
+                                             std::size_t(lineBytes)))
+                        << "line " << y;
+                    for (int g = lineBytes; g < stride; ++g)
+                        ASSERT_EQ(row[g], 0xAB) << "line " << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(JpegDecoder, RowsBeforeAFailureAreKept) {
+    Bytes large = encodeJpeg(makePlasma(256, 256, 3, 9), EncodeOptions{});
+    const Bytes expected = linesOf(large, JpegKernels::kVector);
+    CountingByteSource source(large);
+    source.failOnRead = 1;  // the second read, while decoding lines
+    JpegDecoder decoder(&source, true);
+    ASSERT_EQ(decoder.begin(), 0);
+    Bytes rows(expected.size());
+    int got = decoder.decodeRows(rows.data(), 256 * 4, 256);
+    ASSERT_GT(got, 0);
+    ASSERT_LT(got, 256);
+    EXPECT_TRUE(std::equal(rows.begin(), rows.begin() + got * 256 * 4, expected.begin()));
+    EXPECT_EQ(decoder.errorCode(), jpeg_error::kReadFailure);
+    EXPECT_EQ(decoder.decodeRows(rows.data(), 256 * 4, 256), -1);
+}
+
 TEST(JpegDecoder, TruncatedStreamDecodesWhatItHas) {
     for (bool progressive : {false, true}) {
         Bytes file = colourFile(64, 64, 2, 2, progressive);
