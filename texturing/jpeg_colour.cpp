@@ -2,6 +2,12 @@
 
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
+
 namespace {
 
 inline std::uint32_t clampByte(int value) {
@@ -118,11 +124,33 @@ struct ChromaTerms {
 //   116130 = 65536 + 197 * 256 + 162         (B from Cb)
 //   -46802 = -65536 + 73 * 256 + 46          (G from Cr)
 //   -22554 = -88 * 256 - 26                  (G from Cb)
-[[gnu::always_inline]] inline ChromaTerms chromaTerms(Shorts blue, Shorts red) {
-    const UShorts half = UShorts{} + 32768;
-    Shorts r = red + highHalf(red * 102, bits(red) * 234 + half);
-    Shorts b = blue + highHalf(blue * 197, bits(blue) * 162 + half);
-    Shorts g = highHalf(red * 73 - blue * 88, bits(red) * 46 - bits(blue) * 26 + half) - red;
+struct ChromaConstants {
+    Shorts redHigh, blueHigh, greenRedHigh, greenBlueHigh;
+    UShorts redLow, blueLow, greenRedLow, greenBlueLow, half;
+};
+
+constexpr std::int16_t kChromaFactors[9] = {102, 197, 73, 88, 234, 162, 46, 26, -32768};
+
+// The constants, hidden from the optimiser on x86-64 (read through a pointer
+// it cannot see into): it would otherwise turn each product into several
+// shifts and adds, where one multiply is cheaper.
+[[gnu::always_inline]] inline ChromaConstants chromaConstants() {
+    const std::int16_t* f = kChromaFactors;
+#if defined(__x86_64__)
+    __asm__("" : "+r"(f));
+#endif
+    auto low = [](std::int16_t value) { return UShorts{} + static_cast<std::uint16_t>(value); };
+    return {Shorts{} + f[0], Shorts{} + f[1], Shorts{} + f[2], Shorts{} + f[3], low(f[4]),
+            low(f[5]),       low(f[6]),       low(f[7]),       low(f[8])};
+}
+
+[[gnu::always_inline]] inline ChromaTerms chromaTerms(const ChromaConstants& k, Shorts blue,
+                                                      Shorts red) {
+    Shorts r = red + highHalf(red * k.redHigh, bits(red) * k.redLow + k.half);
+    Shorts b = blue + highHalf(blue * k.blueHigh, bits(blue) * k.blueLow + k.half);
+    Shorts g = highHalf(red * k.greenRedHigh - blue * k.greenBlueHigh,
+                        bits(red) * k.greenRedLow - bits(blue) * k.greenBlueLow + k.half) -
+               red;
     return {r, g, b};
 }
 
@@ -135,33 +163,53 @@ struct ChromaTerms {
                                    15);
 }
 
+typedef std::int16_t Shorts8 __attribute__((vector_size(16)));
+
+// Sixteen 16-bit values clamped to 0..255 as bytes: the processor's
+// saturating narrowing where there is one.
 [[gnu::always_inline]] inline Bytes16 clampToBytes(Shorts value) {
+#if defined(__x86_64__) || defined(__wasm_simd128__)
+    Shorts8 low = __builtin_shufflevector(value, value, 0, 1, 2, 3, 4, 5, 6, 7);
+    Shorts8 high = __builtin_shufflevector(value, value, 8, 9, 10, 11, 12, 13, 14, 15);
+#endif
+#if defined(__x86_64__)
+    return reinterpret_cast<Bytes16>(
+        _mm_packus_epi16(reinterpret_cast<__m128i>(low), reinterpret_cast<__m128i>(high)));
+#elif defined(__wasm_simd128__)
+    return reinterpret_cast<Bytes16>(
+        wasm_u8x16_narrow_i16x8(reinterpret_cast<v128_t>(low), reinterpret_cast<v128_t>(high)));
+#else
     const Shorts zero = {};
     const Shorts top = zero + 255;
     value = value > zero ? value : zero;
     value = value < top ? value : top;
     return __builtin_convertvector(value, Bytes16);
+#endif
 }
 
-// Sixteen pixels as R, G, B, 0 bytes.
+typedef std::uint16_t Pairs8 __attribute__((vector_size(16)));  // 8 x 2 bytes
+
+// Sixteen pixels as R, G, B, 0 bytes: bytes interleaved into R G and B 0
+// pairs, then the pairs into pixels, in 16-byte steps (each one unpack
+// instruction on x86-64 and in WebAssembly).
 [[gnu::always_inline]] inline void storeRgbx(Bytes16 red, Bytes16 green, Bytes16 blue,
                                              std::uint8_t* out) {
     const Bytes16 zero = {};
-    // R G interleaved, B 0 interleaved, then the two pairs interleaved.
-    Bytes32 rg =
-        __builtin_shufflevector(red, green, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23,
-                                8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
-    Bytes32 b0 =
-        __builtin_shufflevector(blue, zero, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23,
-                                8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
-    Bytes32 low =
-        __builtin_shufflevector(rg, b0, 0, 1, 32, 33, 2, 3, 34, 35, 4, 5, 36, 37, 6, 7, 38, 39, 8,
-                                9, 40, 41, 10, 11, 42, 43, 12, 13, 44, 45, 14, 15, 46, 47);
-    Bytes32 high =
-        __builtin_shufflevector(rg, b0, 16, 17, 48, 49, 18, 19, 50, 51, 20, 21, 52, 53, 22, 23, 54,
-                                55, 24, 25, 56, 57, 26, 27, 58, 59, 28, 29, 60, 61, 30, 31, 62, 63);
-    std::memcpy(out, &low, 32);
-    std::memcpy(out + 32, &high, 32);
+    Pairs8 rgLow = reinterpret_cast<Pairs8>(__builtin_shufflevector(
+        red, green, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+    Pairs8 rgHigh = reinterpret_cast<Pairs8>(__builtin_shufflevector(
+        red, green, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
+    Pairs8 b0Low = reinterpret_cast<Pairs8>(__builtin_shufflevector(
+        blue, zero, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+    Pairs8 b0High = reinterpret_cast<Pairs8>(__builtin_shufflevector(
+        blue, zero, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
+    Pairs8 pixels[4] = {
+        __builtin_shufflevector(rgLow, b0Low, 0, 8, 1, 9, 2, 10, 3, 11),
+        __builtin_shufflevector(rgLow, b0Low, 4, 12, 5, 13, 6, 14, 7, 15),
+        __builtin_shufflevector(rgHigh, b0High, 0, 8, 1, 9, 2, 10, 3, 11),
+        __builtin_shufflevector(rgHigh, b0High, 4, 12, 5, 13, 6, 14, 7, 15),
+    };
+    std::memcpy(out, pixels, sizeof pixels);
 }
 
 [[gnu::always_inline]] inline void storePixels(const std::uint8_t* y, const ChromaTerms& terms,
@@ -176,9 +224,10 @@ struct ChromaTerms {
                                                    const std::uint8_t* cb, const std::uint8_t* cr,
                                                    int count, int chromaStep, std::uint8_t* out,
                                                    std::uint8_t* out2) {
+    const ChromaConstants k = chromaConstants();
     if (chromaStep == 1) {
         for (int x = 0; x < count; x += 16) {
-            ChromaTerms terms = chromaTerms(centred(cb + x), centred(cr + x));
+            ChromaTerms terms = chromaTerms(k, centred(cb + x), centred(cr + x));
             storePixels(y + x, terms, out + 4 * x);
             if (y2 != nullptr) storePixels(y2 + x, terms, out2 + 4 * x);
         }
@@ -186,7 +235,7 @@ struct ChromaTerms {
     }
     // Sixteen chroma samples serve 32 pixels of each line.
     for (int x = 0; x < count; x += 32) {
-        ChromaTerms terms = chromaTerms(centred(cb + x / 2), centred(cr + x / 2));
+        ChromaTerms terms = chromaTerms(k, centred(cb + x / 2), centred(cr + x / 2));
         ChromaTerms left = {lowPairs(terms.red), lowPairs(terms.green), lowPairs(terms.blue)};
         ChromaTerms right = {highPairs(terms.red), highPairs(terms.green), highPairs(terms.blue)};
         storePixels(y + x, left, out + 4 * x);

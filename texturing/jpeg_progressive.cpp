@@ -121,6 +121,21 @@ void JpegDecoder::decodeBufferedBlock(Reader& source, int scanIndex, int blockX,
         // AC first scan (blocks inside an end-of-band run returned above).
         for (int k = spectralStart_; k <= end; ++k) {
             reader.ensure32();
+            std::int32_t entry = table.acLookup[reader.peek(JpegHuffmanTable::kLookupBits)];
+            if (entry != 0) {
+                // Code and magnitude bits inside the lookup window; value 0
+                // is the end of this block's band or sixteen zeros.
+                reader.consume(entry & 0xFF);
+                int value = entry >> 16;
+                k += (entry >> 8) & 0xFF;
+                if (value == 0) {
+                    if (k >= JpegHuffmanTable::kEndOfBlockRun) break;
+                    continue;
+                }
+                if (k > 63) jpegFail(kCorruptData);
+                coefficients[k] = static_cast<std::int16_t>(value * (1 << low));
+                continue;
+            }
             int symbol = decodeHuffman(reader, table);
             int run = symbol >> 4;
             int size = symbol & 15;

@@ -9,6 +9,7 @@
 #include "tests/texturing/jpeg/jpeg_stream_edit.h"
 #include "tests/texturing/jpeg/jpeg_test_support.h"
 #include "texturing/jpeg_colour.h"
+#include "texturing/jpeg_idct.h"
 #include "texturing/jpeg_tables.h"
 
 using namespace jpeg_test;
@@ -76,6 +77,34 @@ TEST(JpegDecoder, WideColourConversionEqualsTheTables) {
     EXPECT_EQ(out[1], 9);    // 100 - 91
     EXPECT_EQ(out[2], 100);
     EXPECT_EQ(out[3], 0);
+}
+
+TEST(JpegDecoder, VectorTransformEqualsTheScalarOneOverTheWholeRange) {
+    // Random blocks at several magnitudes up to the int16 limits (where the
+    // results saturate), with all 64 or only the top-left 4 x 4 coefficients.
+    std::uint32_t seed = 99;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (int magnitude : {8, 200, 2000, 32768}) {
+        for (bool lowOnly : {false, true}) {
+            for (int trial = 0; trial < 200; ++trial) {
+                std::int16_t block[64] = {};
+                for (int k = 0; k < 64; ++k) {
+                    if (lowOnly && (k / 8 >= 4 || k % 8 >= 4)) continue;
+                    int value = static_cast<int>(next() >> 8) % (2 * magnitude) - magnitude;
+                    if (trial % 7 == 0) value = next() & 0x100 ? magnitude - 1 : -magnitude;
+                    block[k] = static_cast<std::int16_t>(value);
+                }
+                std::int16_t copy[64];
+                std::memcpy(copy, block, sizeof block);
+                std::uint8_t vector[8 * 10] = {}, scalar[8 * 10] = {};
+                idctFast(block, vector, 10, lowOnly);
+                idctFastScalar(copy, scalar, 10);
+                ASSERT_EQ(0, std::memcmp(vector, scalar, sizeof vector))
+                    << "magnitude " << magnitude << " trial " << trial;
+                for (int k = 0; k < 64; ++k) ASSERT_EQ(block[k], 0) << "left clear";
+            }
+        }
+    }
 }
 
 TEST(JpegDecoder, StartOfImageIsSearchedForWithinTheFirstBytes) {
