@@ -1,13 +1,25 @@
 // Progressive scans (T.81 Annex G), and the scans of sequential images that
 // send their components in several scans, into whole-image coefficient
 // arrays; the reconstruction of MCU rows from them.
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "texturing/jpeg_decoder.h"
 #include "texturing/jpeg_idct.h"
+#include "texturing/jpeg_nonzero.h"
 #include "texturing/jpeg_tables.h"
 
 using namespace jpeg_error;
+
+namespace {
+
+// Bits 0 to n - 1 (n from 0 to 64).
+inline std::uint64_t lowPositions(int n) {
+    return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+}
+
+}  // namespace
 
 void JpegDecoder::decodeBufferedScans(bool firstScanRead) {
     if (firstScanRead) {
@@ -158,16 +170,29 @@ void JpegDecoder::decodeBufferedBlock(Reader& source, int scanIndex, int blockX,
         return;
     }
 
-    // AC refinement scan.
+    // AC refinement scan. Bit j of `nonZero`: coefficient j of the band was
+    // non-zero before (it gets a correction bit; runs count only the zeros).
     const int plus = 1 << low;
     const int minus = -plus;
-    int k = spectralStart_;
-    auto refine = [&](std::int16_t& coefficient) {
-        if (reader.takeChecked(1) != 0 && (coefficient & plus) == 0) {
-            coefficient =
-                static_cast<std::int16_t>(coefficient + (coefficient >= 0 ? plus : minus));
+    const std::uint64_t band = lowPositions(end + 1) & ~lowPositions(spectralStart_);
+    std::uint64_t nonZero = jpegNonZeroPositions(coefficients) & band;
+    // One correction bit for each coefficient at `positions`, in order: up
+    // to 16 bits taken at once, each applied without a branch.
+    auto refine = [&](std::uint64_t positions) __attribute__((always_inline)) {
+        while (positions != 0) {
+            int n = std::min(std::popcount(positions), 16);
+            std::uint32_t bits = static_cast<std::uint32_t>(reader.takeChecked(n)) << (32 - n);
+            for (int i = 0; i < n; ++i) {
+                std::int16_t& coefficient = coefficients[std::countr_zero(positions)];
+                positions &= positions - 1;
+                int apply = static_cast<int>(bits >> 31) & ((coefficient & plus) == 0);
+                int step = coefficient >= 0 ? plus : minus;
+                coefficient = static_cast<std::int16_t>(coefficient + (step & -apply));
+                bits <<= 1;
+            }
         }
     };
+    int k = spectralStart_;
     if (eobRun_ == 0) {
         for (; k <= end; ++k) {
             reader.ensure32();
@@ -183,38 +208,24 @@ void JpegDecoder::decodeBufferedBlock(Reader& source, int scanIndex, int blockX,
                 if (run != 0) eobRun_ += reader.take(run);
                 break;
             }
-            // Skip `run` zero coefficients, refining the non-zero ones passed.
-            while (k <= end) {
-                std::int16_t& coefficient = coefficients[k];
-                if (coefficient != 0) {
-                    refine(coefficient);
-                } else {
-                    if (run == 0) break;
-                    --run;
-                }
-                ++k;
-            }
+            // The symbol lands on the (run + 1)-th zero from k on (or past
+            // the band); the non-zero coefficients passed get their bits.
+            const std::uint64_t ahead = band & ~lowPositions(k);
+            std::uint64_t zeros = ahead & ~nonZero;
+            for (int i = 0; i < run && zeros != 0; ++i) zeros &= zeros - 1;
+            int stop = zeros != 0 ? std::countr_zero(zeros) : end + 1;
+            refine(ahead & nonZero & lowPositions(stop));
+            k = stop;
             if (value != 0) {
                 if (k > 63) jpegFail(kCorruptData);
                 coefficients[k] = static_cast<std::int16_t>(value);
+                nonZero |= (std::uint64_t{1} << k) & band;
             }
         }
     }
     if (eobRun_ > 0) {
-        // Inside an end-of-band run only the non-zero coefficients get a bit;
-        // runs of four zeros are passed over at once.
-        while (k <= end) {
-            if (k + 3 <= end) {
-                std::uint64_t four;
-                std::memcpy(&four, coefficients + k, 8);
-                if (four == 0) {
-                    k += 4;
-                    continue;
-                }
-            }
-            if (coefficients[k] != 0) refine(coefficients[k]);
-            ++k;
-        }
+        // Inside an end-of-band run only the non-zero coefficients get a bit.
+        if (k <= end) refine(nonZero & ~lowPositions(k));
         --eobRun_;
     }
     reader.flush();
@@ -239,16 +250,12 @@ void JpegDecoder::reconstructBufferedRow() {
                 if (fastPath_) {
                     // Dequantised and transposed, as idctFast reads it.
                     block_[0] = dequantiseFast(dc, zigzagQuant[0]);
-                    // Four coefficients at a time: most are zero. (Entry 0
-                    // of the AC array is never written.)
-                    for (int k = 0; k < 64; k += 4) {
-                        std::uint64_t four;
-                        std::memcpy(&four, ac + k, 8);
-                        if (four == 0) continue;
-                        acPositions |= (std::uint64_t{15} << k) & ~std::uint64_t{1};
-                        for (int j = k == 0 ? 1 : k; j < k + 4; ++j) {
-                            block_[kJpegTransposedOrder[j]] = dequantiseFast(ac[j], zigzagQuant[j]);
-                        }
+                    // Only the non-zero coefficients: most are zero. (Entry
+                    // 0 of the AC array is never written.)
+                    acPositions = jpegNonZeroPositions(ac) & ~std::uint64_t{1};
+                    for (std::uint64_t left = acPositions; left != 0; left &= left - 1) {
+                        int j = std::countr_zero(left);
+                        block_[kJpegTransposedOrder[j]] = dequantiseFast(ac[j], zigzagQuant[j]);
                     }
                 } else {
                     block_[0] = static_cast<std::int16_t>(dc);
