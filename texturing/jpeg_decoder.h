@@ -21,7 +21,8 @@
 //
 // Lines: 1 byte per pixel (luminance) for one component, 4 bytes per pixel
 // (R, G, B, 0) for three. Use: construct, check errorCode(), read width() and
-// height(), begin(), then decodeLine() once per line.
+// height(), begin(), then decodeLine() once per line, or decodeRows() to
+// have the lines written straight into the caller's buffer.
 //
 // Three components are YCbCr unless the stream says they are RGB already
 // (an Adobe marker with transform 0 and no JFIF marker, or components named

@@ -10,6 +10,7 @@
 #include "tests/texturing/jpeg/jpeg_test_support.h"
 #include "texturing/jpeg_colour.h"
 #include "texturing/jpeg_idct.h"
+#include "texturing/jpeg_nonzero.h"
 #include "texturing/jpeg_tables.h"
 
 using namespace jpeg_test;
@@ -104,6 +105,23 @@ TEST(JpegDecoder, VectorTransformEqualsTheScalarOneOverTheWholeRange) {
                 for (int k = 0; k < 64; ++k) ASSERT_EQ(block[k], 0) << "left clear";
             }
         }
+    }
+}
+
+TEST(JpegDecoder, NonZeroPositionsMarkEveryNonZeroCoefficient) {
+    std::uint32_t seed = 7;
+    for (int trial = 0; trial < 500; ++trial) {
+        std::int16_t block[64] = {};
+        std::uint64_t expected = 0;
+        // From nearly empty to nearly full, values of either sign up to the limits.
+        for (int k = 0; k < 64; ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            if (static_cast<int>(seed >> 26) >= trial % 64) continue;
+            block[k] = static_cast<std::int16_t>(k % 3 == 0 ? (seed & 1 ? -32768 : 32767)
+                                                            : (seed >> 8) % 5 - 2);
+            if (block[k] != 0) expected |= std::uint64_t{1} << k;
+        }
+        ASSERT_EQ(jpegNonZeroPositions(block), expected) << trial;
     }
 }
 
