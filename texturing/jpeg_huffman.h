@@ -15,10 +15,11 @@ struct JpegHuffmanTable {
 
     // Codes of up to kLookupBits bits: (length << 8) | symbol; 0 for longer codes.
     std::uint16_t lookup[1 << kLookupBits] = {};
-    // For AC tables: when a code and its extra bits fit in kLookupBits bits,
-    // (value << 16) | (run << 8) | total length; 0 otherwise. The end of
-    // block has run kEndOfBlockRun (past any block), sixteen zeros run 15
-    // with value 0.
+    // When a code and its extra bits fit in kLookupBits bits, (value << 16)
+    // | (run << 8) | total length, with the symbol read as AC run and size;
+    // 0 otherwise. The end of block (symbol 0) has run kEndOfBlockRun (past
+    // any block), sixteen zeros run 15, both with value 0. DC tables use it
+    // too: a DC size below 16 is run 0, size 0 the end-of-block entry.
     static constexpr int kEndOfBlockRun = 128;
     std::int32_t acLookup[1 << kLookupBits] = {};
     // The largest |value| in acLookup.
@@ -66,4 +67,20 @@ inline int decodeHuffman(Reader& reader, const JpegHuffmanTable& table) {
     int symbol = decodeLongHuffmanCode(table, reader.peek(16), &length);
     reader.consume(length);
     return symbol;
+}
+
+// The next DC difference (a size, then that many magnitude bits); the reader
+// must hold at least 32 bits. Code and magnitude come from the combined
+// lookup when they fit in it.
+template <class Reader>
+inline int decodeDcDifference(Reader& reader, const JpegHuffmanTable& table) {
+    std::int32_t entry = table.acLookup[reader.peek(JpegHuffmanTable::kLookupBits)];
+    int run = (entry >> 8) & 0xFF;
+    if (entry != 0 && (run == 0 || run == JpegHuffmanTable::kEndOfBlockRun)) {
+        reader.consume(entry & 0xFF);
+        return entry >> 16;
+    }
+    int size = decodeHuffman(reader, table);
+    if (size > 16) jpegFail(jpeg_error::kCorruptData);
+    return size == 0 ? 0 : extendSigned(reader.take(size), size);
 }

@@ -108,13 +108,8 @@ void JpegDecoder::decodeBufferedBlock(Reader& source, int scanIndex, int blockX,
         reader.ensure32();
         if (approxHigh_ == 0) {
             // DC first scan: difference, predictor, scaled by 2^Al.
-            int size = decodeHuffman(reader, *huffman_[scan_[scanIndex].dcSlot]);
-            if (size > 16) jpegFail(kCorruptData);
-            if (size != 0) {
-                int difference = extendSigned(reader.take(size), size);
-                component.dcPredictor =
-                    static_cast<std::int16_t>(component.dcPredictor + difference);
-            }
+            int difference = decodeDcDifference(reader, *huffman_[scan_[scanIndex].dcSlot]);
+            component.dcPredictor = static_cast<std::int16_t>(component.dcPredictor + difference);
             dc = static_cast<std::int16_t>(component.dcPredictor * (1 << low));
         } else if (reader.take(1) != 0) {
             // DC refinement: one more bit.

@@ -45,12 +45,7 @@ inline std::uint64_t decodeSequentialBlock(Reader& source, const JpegHuffmanTabl
     };
     JpegBitCursor<Reader> reader(source);
     reader.ensure32();
-    int size = decodeHuffman(reader, dcTable);
-    if (size > 16) jpegFail(kCorruptData);
-    if (size != 0) {
-        int difference = extendSigned(reader.take(size), size);
-        predictor = static_cast<std::int16_t>(predictor + difference);
-    }
+    predictor = static_cast<std::int16_t>(predictor + decodeDcDifference(reader, dcTable));
     store(0, predictor);
 
     std::uint64_t stored = 0;
