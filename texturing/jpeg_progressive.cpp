@@ -1,7 +1,6 @@
 // Progressive scans (T.81 Annex G), and the scans of sequential images that
 // send their components in several scans, into whole-image coefficient
 // arrays; the reconstruction of MCU rows from them.
-#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -171,20 +170,24 @@ void JpegDecoder::decodeBufferedBlock(Reader& source, int scanIndex, int blockX,
     const int minus = -plus;
     const std::uint64_t band = lowPositions(end + 1) & ~lowPositions(spectralStart_);
     std::uint64_t nonZero = jpegNonZeroPositions(coefficients) & band;
-    // One correction bit for each coefficient at `positions`, in order: up
-    // to 16 bits taken at once, each applied without a branch.
+    // One correction bit for each coefficient at `positions`, in order: the
+    // next 16 bits looked at once, as many consumed as were used, each
+    // applied without a branch.
     auto refine = [&](std::uint64_t positions) __attribute__((always_inline)) {
         while (positions != 0) {
-            int n = std::min(std::popcount(positions), 16);
-            std::uint32_t bits = static_cast<std::uint32_t>(reader.takeChecked(n)) << (32 - n);
-            for (int i = 0; i < n; ++i) {
+            reader.ensure32();
+            std::uint32_t bits = reader.peek(16) << 16;
+            int used = 0;
+            do {
                 std::int16_t& coefficient = coefficients[std::countr_zero(positions)];
                 positions &= positions - 1;
                 int apply = static_cast<int>(bits >> 31) & ((coefficient & plus) == 0);
                 int step = coefficient >= 0 ? plus : minus;
                 coefficient = static_cast<std::int16_t>(coefficient + (step & -apply));
                 bits <<= 1;
-            }
+                ++used;
+            } while (positions != 0 && used < 16);
+            reader.consume(used);
         }
     };
     int k = spectralStart_;
