@@ -2,11 +2,7 @@
 
 #include <cstring>
 
-#if defined(__x86_64__)
-#include <emmintrin.h>
-#elif defined(__wasm_simd128__)
-#include <wasm_simd128.h>
-#endif
+#include "texturing/jpeg_vector_primitives.h"
 
 namespace {
 
@@ -163,28 +159,10 @@ constexpr std::int16_t kChromaFactors[9] = {102, 197, 73, 88, 234, 162, 46, 26, 
                                    15);
 }
 
-typedef std::int16_t Shorts8 __attribute__((vector_size(16)));
-
-// Sixteen 16-bit values clamped to 0..255 as bytes: the processor's
-// saturating narrowing where there is one.
+// Sixteen 16-bit values clamped to 0..255 as bytes.
 [[gnu::always_inline]] inline Bytes16 clampToBytes(Shorts value) {
-#if defined(__x86_64__) || defined(__wasm_simd128__)
-    Shorts8 low = __builtin_shufflevector(value, value, 0, 1, 2, 3, 4, 5, 6, 7);
-    Shorts8 high = __builtin_shufflevector(value, value, 8, 9, 10, 11, 12, 13, 14, 15);
-#endif
-#if defined(__x86_64__)
-    return reinterpret_cast<Bytes16>(
-        _mm_packus_epi16(reinterpret_cast<__m128i>(low), reinterpret_cast<__m128i>(high)));
-#elif defined(__wasm_simd128__)
-    return reinterpret_cast<Bytes16>(
-        wasm_u8x16_narrow_i16x8(reinterpret_cast<v128_t>(low), reinterpret_cast<v128_t>(high)));
-#else
-    const Shorts zero = {};
-    const Shorts top = zero + 255;
-    value = value > zero ? value : zero;
-    value = value < top ? value : top;
-    return __builtin_convertvector(value, Bytes16);
-#endif
+    return jpegNarrowToBytes(__builtin_shufflevector(value, value, 0, 1, 2, 3, 4, 5, 6, 7),
+                             __builtin_shufflevector(value, value, 8, 9, 10, 11, 12, 13, 14, 15));
 }
 
 typedef std::uint16_t Pairs8 __attribute__((vector_size(16)));  // 8 x 2 bytes

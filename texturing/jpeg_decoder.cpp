@@ -251,6 +251,16 @@ void JpegDecoder::lineDone(int lines) {
     rowInMcu_ += lines;
 }
 
+JpegDecoder::FusedRows JpegDecoder::fusedRows(int rowInMcu, bool pair) const {
+    const Component& luma = components_[0];
+    const Component& cb = components_[1];
+    const Component& cr = components_[2];
+    const std::uint8_t* y = luma.samples + static_cast<std::size_t>(rowInMcu) * luma.sampleStride;
+    const std::size_t chromaRow = static_cast<std::size_t>(rowInMcu * cb.v / vMax_);
+    return {y, pair ? y + luma.sampleStride : nullptr, cb.samples + chromaRow * cb.sampleStride,
+            cr.samples + chromaRow * cr.sampleStride, hMax_ / cb.h};
+}
+
 void JpegDecoder::convertLinesInto(int rowInMcu, std::uint8_t* out, std::uint8_t* out2) {
     if (componentCount_ == 1 || !vectorKernels_) {
         // These write exactly the line's bytes.
@@ -260,23 +270,16 @@ void JpegDecoder::convertLinesInto(int rowInMcu, std::uint8_t* out, std::uint8_t
     // The vector kernels write whole groups of 32 pixels: those that fit go
     // straight to the caller's rows, the rest through the line buffers.
     const int whole = width_ & ~31;
-    const Component& luma = components_[0];
-    const Component& cb = components_[1];
-    const Component& cr = components_[2];
-    const std::uint8_t* y = luma.samples + static_cast<std::size_t>(rowInMcu) * luma.sampleStride;
-    const std::uint8_t* y2 = out2 != nullptr ? y + luma.sampleStride : nullptr;
-    const std::size_t chromaOffset =
-        static_cast<std::size_t>(rowInMcu * cb.v / vMax_) * cb.sampleStride;
-    const std::uint8_t* cbRow = cb.samples + chromaOffset;
-    const std::uint8_t* crRow = cr.samples + chromaOffset;
-    const int chromaStep = hMax_ / cb.h;
-    if (whole > 0) convertYCbCrLinesWide(y, y2, cbRow, crRow, whole, chromaStep, out, out2);
+    const FusedRows rows = fusedRows(rowInMcu, out2 != nullptr);
+    if (whole > 0) {
+        convertYCbCrLinesWide(rows.y, rows.y2, rows.cb, rows.cr, whole, rows.chromaStep, out, out2);
+    }
     if (whole == width_) return;
     const int tail = width_ - whole;
-    const int chromaSkip = whole / chromaStep;
-    convertYCbCrLinesWide(y + whole, y2 != nullptr ? y2 + whole : nullptr, cbRow + chromaSkip,
-                          crRow + chromaSkip, tail, chromaStep, lines_[0],
-                          out2 != nullptr ? lines_[1] : nullptr);
+    const int chromaSkip = whole / rows.chromaStep;
+    convertYCbCrLinesWide(rows.y + whole, rows.y2 != nullptr ? rows.y2 + whole : nullptr,
+                          rows.cb + chromaSkip, rows.cr + chromaSkip, tail, rows.chromaStep,
+                          lines_[0], out2 != nullptr ? lines_[1] : nullptr);
     std::memcpy(out + whole * 4, lines_[0], static_cast<std::size_t>(tail) * 4);
     if (out2 != nullptr)
         std::memcpy(out2 + whole * 4, lines_[1], static_cast<std::size_t>(tail) * 4);
@@ -305,26 +308,17 @@ void JpegDecoder::convertLines(int rowInMcu, std::uint8_t* out, std::uint8_t* ou
         return;
     }
     if (fusedChroma_) {
-        const Component& luma = components_[0];
-        const std::uint8_t* y =
-            luma.samples + static_cast<std::size_t>(rowInMcu) * luma.sampleStride;
-        const std::uint8_t* y2 = out2 != nullptr ? y + luma.sampleStride : nullptr;
-        const Component& cb = components_[1];
-        const Component& cr = components_[2];
-        int chromaRow = rowInMcu * cb.v / vMax_;
-        const std::uint8_t* cbRow =
-            cb.samples + static_cast<std::size_t>(chromaRow) * cb.sampleStride;
-        const std::uint8_t* crRow =
-            cr.samples + static_cast<std::size_t>(chromaRow) * cr.sampleStride;
-        int chromaStep = hMax_ / cb.h;
+        const FusedRows rows = fusedRows(rowInMcu, out2 != nullptr);
         if (vectorKernels_) {
             // Whole groups of 32 pixels: the sample rows have a margin and
             // the line buffers are padded to a multiple of 32 pixels.
-            convertYCbCrLinesWide(y, y2, cbRow, crRow, width_, chromaStep, out, out2);
+            convertYCbCrLinesWide(rows.y, rows.y2, rows.cb, rows.cr, width_, rows.chromaStep, out,
+                                  out2);
         } else {
-            convertYCbCrLine(colour_, y, cbRow, crRow, width_, chromaStep, out);
-            if (out2 != nullptr)
-                convertYCbCrLine(colour_, y2, cbRow, crRow, width_, chromaStep, out2);
+            convertYCbCrLine(colour_, rows.y, rows.cb, rows.cr, width_, rows.chromaStep, out);
+            if (out2 != nullptr) {
+                convertYCbCrLine(colour_, rows.y2, rows.cb, rows.cr, width_, rows.chromaStep, out2);
+            }
         }
         return;
     }

@@ -139,6 +139,16 @@ class JpegDecoder {
     // Converts line rowInMcu of the MCU row into out, and the next one into
     // out2 unless it is null.
     void convertLines(int rowInMcu, std::uint8_t* out, std::uint8_t* out2);
+    // The luma line(s) and chroma lines of the fused YCbCr kernels for line
+    // rowInMcu (y2 the next luma line when `pair`), and the chroma step.
+    struct FusedRows {
+        const std::uint8_t* y;
+        const std::uint8_t* y2;
+        const std::uint8_t* cb;
+        const std::uint8_t* cr;
+        int chromaStep;
+    };
+    FusedRows fusedRows(int rowInMcu, bool pair) const;
     // The same for the caller's rows: writes exactly the line's bytes.
     void convertLinesInto(int rowInMcu, std::uint8_t* out, std::uint8_t* out2);
     // Decodes the next MCU row when the current one has been delivered.

@@ -5,11 +5,10 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
-#elif defined(__wasm_simd128__)
-#include <wasm_simd128.h>
 #endif
 
 #include "texturing/jpeg_tables.h"
+#include "texturing/jpeg_vector_primitives.h"
 
 // The 8-lane vectors below never cross a function boundary (everything using
 // them is inlined), so GCC's note about their calling convention is moot.
@@ -67,7 +66,6 @@ inline void plain1d(const std::int64_t* in, int step, std::int64_t* out,
 
 typedef std::int32_t Lanes __attribute__((vector_size(32)));  // 8 x int32
 typedef std::int16_t Lanes16 __attribute__((vector_size(16)));
-typedef std::int16_t Shorts16 __attribute__((vector_size(32)));
 typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
 
 // First pass constants with 12 fraction bits, second pass with 8: with int16
@@ -148,40 +146,14 @@ template <int Bits, class V>
     }
 }
 
-typedef std::int32_t Lanes4 __attribute__((vector_size(16)));
-typedef std::int16_t Shorts8 __attribute__((vector_size(16)));
-
-// Two rows of lanes clamped to 0..255, as 16 bytes (first row first): the
-// processor's saturating narrowing (to int16, then to 0..255) where there is
-// one.
+// Two rows of lanes clamped to 0..255, as 16 bytes (first row first):
+// saturated to int16, then to 0..255.
 [[gnu::always_inline]] inline Bytes16 toSamples(Lanes first, Lanes second) {
-#if defined(__x86_64__) || defined(__wasm_simd128__)
-    Lanes4 a = __builtin_shufflevector(first, first, 0, 1, 2, 3);
-    Lanes4 b = __builtin_shufflevector(first, first, 4, 5, 6, 7);
-    Lanes4 c = __builtin_shufflevector(second, second, 0, 1, 2, 3);
-    Lanes4 d = __builtin_shufflevector(second, second, 4, 5, 6, 7);
-#endif
-#if defined(__x86_64__)
-    __m128i low = _mm_packs_epi32(reinterpret_cast<__m128i>(a), reinterpret_cast<__m128i>(b));
-    __m128i high = _mm_packs_epi32(reinterpret_cast<__m128i>(c), reinterpret_cast<__m128i>(d));
-    return reinterpret_cast<Bytes16>(_mm_packus_epi16(low, high));
-#elif defined(__wasm_simd128__)
-    v128_t low = wasm_i16x8_narrow_i32x4(reinterpret_cast<v128_t>(a), reinterpret_cast<v128_t>(b));
-    v128_t high = wasm_i16x8_narrow_i32x4(reinterpret_cast<v128_t>(c), reinterpret_cast<v128_t>(d));
-    return reinterpret_cast<Bytes16>(wasm_u8x16_narrow_i16x8(low, high));
-#else
-    const Lanes zero = {};
-    const Lanes top = zero + 255;
-    first = first > zero ? first : zero;
-    first = first < top ? first : top;
-    second = second > zero ? second : zero;
-    second = second < top ? second : top;
-    Shorts16 both =
-        __builtin_convertvector(__builtin_shufflevector(first, second, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9,
-                                                        10, 11, 12, 13, 14, 15),
-                                Shorts16);
-    return __builtin_convertvector(both, Bytes16);
-#endif
+    return jpegNarrowToBytes(
+        jpegNarrowToShorts(__builtin_shufflevector(first, first, 0, 1, 2, 3),
+                           __builtin_shufflevector(first, first, 4, 5, 6, 7)),
+        jpegNarrowToShorts(__builtin_shufflevector(second, second, 0, 1, 2, 3),
+                           __builtin_shufflevector(second, second, 4, 5, 6, 7)));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include "texturing/jpeg_decoder.h"
 #include "texturing/jpeg_idct.h"
-#include "texturing/jpeg_nonzero.h"
 #include "texturing/jpeg_tables.h"
+#include "texturing/jpeg_vector_primitives.h"
 
 using namespace jpeg_error;
 

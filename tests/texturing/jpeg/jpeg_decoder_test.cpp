@@ -10,8 +10,8 @@
 #include "tests/texturing/jpeg/jpeg_test_support.h"
 #include "texturing/jpeg_colour.h"
 #include "texturing/jpeg_idct.h"
-#include "texturing/jpeg_nonzero.h"
 #include "texturing/jpeg_tables.h"
+#include "texturing/jpeg_vector_primitives.h"
 
 using namespace jpeg_test;
 
