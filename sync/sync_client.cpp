@@ -34,10 +34,8 @@ void SyncClient::update(double now) {
 
     if (link == SyncTransport::State::Closed) {
         if (state_ == State::Connecting) {
-            if (!failureNoted_ && handlers_.note)
-                handlers_.note("no sync editor at " + where_ + " (" + transport_.closeReason() +
-                               "); trying again about once a second");
-            failureNoted_ = true;
+            noteFailure("no sync editor at " + where_ + " (" + transport_.closeReason() +
+                        "); trying again about once a second");
             state_ = State::Waiting;
             retryAt_ = now + kRetrySeconds;
             if (handlers_.disconnected) handlers_.disconnected();
@@ -75,7 +73,7 @@ void SyncClient::greet() {
     }
     received_.erase(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(used));
     state_ = State::Connected;
-    failureNoted_ = false;
+    lastFailure_.clear();
     if (handlers_.note) handlers_.note("connected to the sync editor at " + where_);
     // The editor is the keys' keeper: it sends each track's keys when asked.
     for (SyncTrack& track : tracks_) {
@@ -125,11 +123,13 @@ void SyncClient::drop(const std::string& why) {
     const bool wasConnected = state_ == State::Connected;
     state_ = State::Waiting;
     retryAt_ = now_ + kRetrySeconds;
-    // A connection that fails the same way every second is told once.
-    if (handlers_.note && (wasConnected || !failureNoted_))
-        handlers_.note("sync editor at " + where_ + ": " + why +
-                       (wasConnected ? "; connection dropped" : "") +
-                       "; trying again about once a second");
-    failureNoted_ = true;
+    noteFailure("sync editor at " + where_ + ": " + why +
+                (wasConnected ? "; connection dropped" : "") + "; trying again about once a second");
     if (handlers_.disconnected) handlers_.disconnected();
+}
+
+void SyncClient::noteFailure(const std::string& line) {
+    // A connection that fails the same way every second is told once.
+    if (line != lastFailure_ && handlers_.note) handlers_.note(line);
+    lastFailure_ = line;
 }

@@ -50,6 +50,7 @@ class SyncClient {
     void readCommands();
     // Ends the connection with a note; the next attempt is a second later.
     void drop(const std::string& why);
+    void noteFailure(const std::string& line);
 
     platform::SyncTransport& transport_;
     std::vector<SyncTrack>& tracks_;
@@ -59,7 +60,7 @@ class SyncClient {
     double retryAt_ = 0.0;
     double deadline_ = 0.0;
     double now_ = 0.0;
-    // A failed attempt is noted once until an editor was connected again.
-    bool failureNoted_ = false;
+    // The last failure told; the same one again is not told again.
+    std::string lastFailure_;
     std::vector<std::uint8_t> received_;
 };

@@ -62,9 +62,10 @@ std::vector<std::uint8_t> encodeTrackFile(const std::vector<TrackKey>& keys) {
     return out;
 }
 
-bool decodeTrackFile(const std::uint8_t* bytes, std::size_t size, std::vector<TrackKey>& keys,
-                     std::string& reason) {
-    keys.clear();
+namespace {
+
+bool readKeys(const std::uint8_t* bytes, std::size_t size, std::vector<TrackKey>& keys,
+              std::string& reason) {
     if (size < 4) {
         reason = "cut short: " + std::to_string(size) + " bytes, no key count";
         return false;
@@ -110,6 +111,16 @@ bool decodeTrackFile(const std::uint8_t* bytes, std::size_t size, std::vector<Tr
         keys.push_back(key);
     }
     return true;
+}
+
+}  // namespace
+
+bool decodeTrackFile(const std::uint8_t* bytes, std::size_t size, std::vector<TrackKey>& keys,
+                     std::string& reason) {
+    keys.clear();
+    if (readKeys(bytes, size, keys, reason)) return true;
+    keys.clear();
+    return false;
 }
 
 bool saveTrackFiles(const std::string& folder, const std::vector<SyncTrack>& tracks,
@@ -175,7 +186,6 @@ bool loadTrackFiles(const std::string& folder, std::vector<SyncTrack>& tracks, s
         std::string reason;
         if (!decodeTrackFile(bytes.data(), bytes.size(), track.keys, reason)) {
             error = file.string() + ": " + reason;
-            track.keys.clear();
             return false;
         }
     }

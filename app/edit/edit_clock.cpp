@@ -30,6 +30,7 @@ double EditClock::holdTime() {
 void EditClock::start() {
     showClock.demoTime = 0.0;
     showClock.sceneTime = 0.0;
+    if (musicEnabled) platform::soundSystem().setPaused(0, false);
     setFade();
 }
 
