@@ -6,7 +6,8 @@
 struct ShowClock {
     // The demo clock, seconds.
     double demoTime = 0.0;
-    // This frame's time step, seconds (after the music correction).
+    // This frame's time step, seconds (after the music correction). A player
+    // that stands or jumps still gives the time the frame took.
     double frameDelta = 0.0;
     // The scene time the picture is drawn at, seconds. In the show it is the
     // sum of the steps, which is the demo time.

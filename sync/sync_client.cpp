@@ -38,7 +38,6 @@ void SyncClient::update(double now) {
                         "); trying again about once a second");
             state_ = State::Waiting;
             retryAt_ = now + kRetrySeconds;
-            if (handlers_.disconnected) handlers_.disconnected();
         } else if (!received_.empty()) {
             drop("the connection was cut in the middle of a message");
         } else {
@@ -125,7 +124,7 @@ void SyncClient::drop(const std::string& why) {
     retryAt_ = now_ + kRetrySeconds;
     noteFailure("sync editor at " + where_ + ": " + why +
                 (wasConnected ? "; connection dropped" : "") + "; trying again about once a second");
-    if (handlers_.disconnected) handlers_.disconnected();
+    if (wasConnected && handlers_.disconnected) handlers_.disconnected();
 }
 
 void SyncClient::noteFailure(const std::string& line) {

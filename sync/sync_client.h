@@ -20,7 +20,7 @@ struct SyncHandlers {
     std::function<void()> saveTracks;
     // The editor answered the greeting; the tracks were emptied and asked for.
     std::function<void()> connected;
-    // The connection ended or could not be made.
+    // The connection to an editor that had answered ended.
     std::function<void()> disconnected;
     // One line for the user (the client adds no newline).
     std::function<void(const std::string& line)> note;

@@ -42,9 +42,11 @@ void EditClock::advance() {
         return;
     }
     if (paused_ || held_) {
-        // The timer runs on unseen, so playing on does not jump.
-        lastFrameTime = timerRead();
-        showClock.frameDelta = 0.0;
+        // The clock stands; the step is still the time the frame took (the
+        // title's frame rate counts it), and playing on does not jump.
+        const double now = timerRead();
+        showClock.frameDelta = std::max(now - lastFrameTime, 0.0);
+        lastFrameTime = now;
     } else {
         stepDemoClock();
         if (looping_ && showClock.demoTime >= loopEnd_) moveTo(loopStart_);

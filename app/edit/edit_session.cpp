@@ -72,12 +72,8 @@ bool EditSession::saveTracks(std::string& error) {
     return true;
 }
 
-bool EditSession::frame(const bool* held) {
+bool EditSession::frame() {
     if (client_) client_->update(secondsNow());
-    for (std::uintptr_t key = 0; key < 256; ++key) {
-        if (held[key] && !previous_[key]) pressed(key);
-        previous_[key] = held[key];
-    }
     const bool shown = drawShowFrame([this] { clock_.advance(); },
                                      [this](ShowClock& clock, ShowParameters& parameters) {
                                          shapeFrame(tracks_, clock, parameters);
@@ -86,12 +82,14 @@ bool EditSession::frame(const bool* held) {
     return shown || !clock_.endRequested();
 }
 
-void EditSession::pressed(std::uintptr_t key) {
+void EditSession::keyDown(std::uintptr_t key, bool repeat) {
     using namespace platform;
     if (key == VK_ESCAPE) return clock_.requestEnd();
     // The editor holds the clock while it is connected.
     if (editorConnected()) return;
     const double now = clock_.time();
+    const bool seekKey = key == VK_LEFT || key == VK_RIGHT || key == VK_PRIOR || key == VK_NEXT;
+    if (repeat && !seekKey) return;
     switch (key) {
         case VK_SPACE:
             clock_.setPaused(!clock_.paused());
@@ -139,9 +137,13 @@ int runEditLoop(EditSession& session) {
                 releaseMainWindow();
                 return static_cast<int>(message.wParam);
             }
+            // Every press counts, however short: the window procedure's
+            // held keys may be up again before the next frame looks.
+            if (message.message == platform::WM_KEYDOWN && message.wParam < 256)
+                session.keyDown(message.wParam, keys[message.wParam]);
             system.dispatchMessage(message);
         }
-        if (active && !session.frame(keys)) {
+        if (active && !session.frame()) {
             if (musicEnabled) closeMusic();
             releaseMainWindow();
             return 0;

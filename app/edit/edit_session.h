@@ -34,10 +34,12 @@ class EditSession {
     // After the demo was initialised: takes the clock over and shows the
     // cursor the show hides; the first frame starts connecting.
     void begin();
-    // One frame: the editor's messages, the maker's keys (edges of `held`,
-    // the held state of each virtual key), the clock, the picture. False
-    // once the fade-out Escape started is complete (that frame is not shown).
-    bool frame(const bool* held);
+    // One frame: the editor's messages, the clock, the picture. False once
+    // the fade-out Escape started is complete (that frame is not shown).
+    bool frame();
+    // A key went down (virtual-key code); `repeat` when it was already held
+    // (the system repeating it): seeks repeat, switches do not.
+    void keyDown(std::uintptr_t key, bool repeat);
 
     EditClock& clock() { return clock_; }
     std::vector<SyncTrack>& tracks() { return tracks_; }
@@ -46,7 +48,6 @@ class EditSession {
     bool saveTracks(std::string& error);
 
   private:
-    void pressed(std::uintptr_t key);
     void reportRow();
 
     EditOptions options_;
@@ -54,7 +55,6 @@ class EditSession {
     EditClock clock_;
     std::unique_ptr<platform::SyncTransport> transport_;
     std::unique_ptr<SyncClient> client_;
-    bool previous_[256] = {};
     std::optional<std::uint32_t> lastRowSent_;
 };
 

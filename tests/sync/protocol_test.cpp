@@ -132,6 +132,7 @@ class SyncClientTest : public ::testing::Test {
         handlers.setRow = [this](std::uint32_t row) { rows.push_back(row); };
         handlers.pause = [this](bool paused) { pauses.push_back(paused); };
         handlers.saveTracks = [this] { ++saves; };
+        handlers.disconnected = [this] { ++lost; };
         handlers.note = [this](const std::string& line) { notes.push_back(line); };
         client = std::make_unique<SyncClient>(transport, tracks, handlers, "here:1");
     }
@@ -147,6 +148,7 @@ class SyncClientTest : public ::testing::Test {
     std::vector<std::uint32_t> rows;
     std::vector<bool> pauses;
     int saves = 0;
+    int lost = 0;  // editors that had answered and went away
     std::vector<std::string> notes;
     std::unique_ptr<SyncClient> client;
 };
@@ -159,6 +161,7 @@ TEST_F(SyncClientTest, TriesAboutOnceASecondAndSaysSoOnce) {
     EXPECT_EQ(notes[0],
               "no sync editor at here:1 (Connection refused); trying again about once a second");
     EXPECT_FALSE(client->connected());
+    EXPECT_EQ(lost, 0);
 }
 
 TEST_F(SyncClientTest, GreetsAsksForTheTracksInOrderAndAppliesTheEditorsKeys) {
@@ -198,6 +201,7 @@ TEST_F(SyncClientTest, BadBytesDropTheConnectionAndTheNextOneAsksAgain) {
     EXPECT_EQ(notes[1],
               "sync editor at here:1: unknown command 9; connection dropped; trying again about "
               "once a second");
+    EXPECT_EQ(lost, 1);
     EXPECT_EQ(tracks[1].keys.size(), 1u);  // kept until an editor is back
     client->update(1.0);                   // not yet a second later
     EXPECT_EQ(transport.opens, 1);
