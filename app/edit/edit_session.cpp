@@ -19,6 +19,23 @@ void note(const std::string& line) {
     std::fprintf(stderr, "brontavik-edit: %s\n", line.c_str());
 }
 
+// Seconds the seek keys move the clock by (held, they repeat).
+std::optional<double> seekStep(std::uintptr_t key) {
+    using namespace platform;
+    switch (key) {
+        case VK_LEFT:
+            return -1.0;
+        case VK_RIGHT:
+            return 1.0;
+        case VK_PRIOR:
+            return -10.0;
+        case VK_NEXT:
+            return 10.0;
+        default:
+            return std::nullopt;
+    }
+}
+
 double secondsNow() {
     platform::Platform& system = platform::current();
     return static_cast<double>(system.performanceCounter()) /
@@ -87,24 +104,11 @@ void EditSession::keyDown(std::uintptr_t key, bool repeat) {
     if (key == VK_ESCAPE) return clock_.requestEnd();
     // The editor holds the clock while it is connected.
     if (editorConnected()) return;
-    const double now = clock_.time();
-    const bool seekKey = key == VK_LEFT || key == VK_RIGHT || key == VK_PRIOR || key == VK_NEXT;
-    if (repeat && !seekKey) return;
+    if (const std::optional<double> step = seekStep(key)) return clock_.seek(clock_.time() + *step);
+    if (repeat) return;
     switch (key) {
         case VK_SPACE:
             clock_.setPaused(!clock_.paused());
-            break;
-        case VK_LEFT:
-            clock_.seek(now - 1.0);
-            break;
-        case VK_RIGHT:
-            clock_.seek(now + 1.0);
-            break;
-        case VK_PRIOR:
-            clock_.seek(now - 10.0);
-            break;
-        case VK_NEXT:
-            clock_.seek(now + 10.0);
             break;
         case VK_HOME:
             clock_.seek(0.0);

@@ -128,20 +128,49 @@ void BM_EditFrameNoEditor(benchmark::State& state) {
 }
 BENCHMARK(BM_EditFrameNoEditor)->Unit(benchmark::kMillisecond)->MinTime(5.0);
 
+// A session whose scripted editor has connected, been asked for the tracks
+// and paused it.
+struct EditorRun {
+    ScriptedEditor editor;
+    std::unique_ptr<EditSession> session = startSession(editor.port());
+
+    bool connect() {
+        const auto pump = [this] { session->frame(); };
+        if (!editor.accept(pump) || !editor.waitForTracks(showTracks().size(), pump)) return false;
+        editor.pause(true);
+        return true;
+    }
+};
+
+// For each iteration: `send` something from the editor, then draw frames
+// until `shown`, and time it to the end of that frame. Counts the frames.
+template <typename Send, typename Shown>
+void timeUntilShown(benchmark::State& state, EditSession& session, Send send, Shown shown) {
+    double frames = 0;
+    for (auto _ : state) {
+        const auto sent = Clock::now();
+        send();
+        do {
+            session.frame();
+            ++frames;
+        } while (!shown());
+        glFinish();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - sent).count());
+    }
+    state.counters["frames"] = benchmark::Counter(frames, benchmark::Counter::kAvgIterations);
+}
+
 void BM_EditFrameEditor30TracksKeyedEveryRow(benchmark::State& state) {
     if (!openWindow()) return state.SkipWithError("no GL window");
-    ScriptedEditor editor;
-    auto session = startSession(editor.port());
-    const auto pump = [&] { session->frame(); };
-    if (!editor.accept(pump) || !editor.waitForTracks(showTracks().size(), pump))
-        return state.SkipWithError("the editor was not asked for the tracks");
-    editor.pause(true);
-    keyEveryRow(editor);
-    for (int k = 0; k < 2000 && session->tracks()[0].keys.size() <= kLastRow; ++k) pump();
+    EditorRun run;
+    if (!run.connect()) return state.SkipWithError("the editor was not asked for the tracks");
+    keyEveryRow(run.editor);
+    EditSession& session = *run.session;
+    for (int k = 0; k < 2000 && session.tracks()[0].keys.size() <= kLastRow; ++k) session.frame();
     std::size_t keys = 0;
-    for (const SyncTrack& track : session->tracks()) keys += track.keys.size();
+    for (const SyncTrack& track : session.tracks()) keys += track.keys.size();
     state.counters["keys"] = static_cast<double>(keys);
-    drawEditFrames(state, *session);
+    drawEditFrames(state, session);
 }
 BENCHMARK(BM_EditFrameEditor30TracksKeyedEveryRow)->Unit(benchmark::kMillisecond)->MinTime(5.0);
 
@@ -149,29 +178,19 @@ BENCHMARK(BM_EditFrameEditor30TracksKeyedEveryRow)->Unit(benchmark::kMillisecond
 // toggles the brightness, so every frame it is in differs).
 void BM_KeyArrivalToFrame(benchmark::State& state) {
     if (!openWindow()) return state.SkipWithError("no GL window");
-    ScriptedEditor editor;
-    auto session = startSession(editor.port());
-    const auto pump = [&] { session->frame(); };
-    if (!editor.accept(pump) || !editor.waitForTracks(showTracks().size(), pump))
-        return state.SkipWithError("the editor was not asked for the tracks");
-    editor.pause(true);
-    editor.setRow(720);
-    pump();
+    EditorRun run;
+    if (!run.connect()) return state.SkipWithError("the editor was not asked for the tracks");
+    run.editor.setRow(720);
+    run.session->frame();
     float value = 0.5f;
-    double frames = 0;
-    for (auto _ : state) {
-        value = value == 0.5f ? 0.75f : 0.5f;
-        const auto sent = Clock::now();
-        editor.setKey(1, 0, value, 0);
-        do {
-            session->frame();
-            ++frames;
-        } while (session->tracks()[1].keys.empty() || session->tracks()[1].keys[0].value != value);
-        glFinish();
-        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - sent).count());
-    }
-    // Frames drawn from the key's sending to the frame that shows it.
-    state.counters["frames"] = benchmark::Counter(frames, benchmark::Counter::kAvgIterations);
+    const std::vector<TrackKey>& keys = run.session->tracks()[1].keys;
+    timeUntilShown(
+        state, *run.session,
+        [&] {
+            value = value == 0.5f ? 0.75f : 0.5f;
+            run.editor.setKey(1, 0, value, 0);
+        },
+        [&] { return !keys.empty() && keys[0].value == value; });
 }
 BENCHMARK(BM_KeyArrivalToFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
@@ -179,26 +198,16 @@ BENCHMARK(BM_KeyArrivalToFrame)->UseManualTime()->Unit(benchmark::kMillisecond)-
 // frame drawn at the row's time (the music placed there too).
 void BM_SeekAcrossTheShow(benchmark::State& state) {
     if (!openWindow()) return state.SkipWithError("no GL window");
-    ScriptedEditor editor;
-    auto session = startSession(editor.port());
-    const auto pump = [&] { session->frame(); };
-    if (!editor.accept(pump) || !editor.waitForTracks(showTracks().size(), pump))
-        return state.SkipWithError("the editor was not asked for the tracks");
-    editor.pause(true);
+    EditorRun run;
+    if (!run.connect()) return state.SkipWithError("the editor was not asked for the tracks");
     std::uint32_t row = 0;
-    double frames = 0;
-    for (auto _ : state) {
-        row = row == 0 ? kLastRow : 0;
-        const auto sent = Clock::now();
-        editor.setRow(row);
-        do {
-            session->frame();
-            ++frames;
-        } while (showClock.demoTime != timeOfRow(row));
-        glFinish();
-        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - sent).count());
-    }
-    state.counters["frames"] = benchmark::Counter(frames, benchmark::Counter::kAvgIterations);
+    timeUntilShown(
+        state, *run.session,
+        [&] {
+            row = row == 0 ? kLastRow : 0;
+            run.editor.setRow(row);
+        },
+        [&] { return showClock.demoTime == timeOfRow(row); });
 }
 BENCHMARK(BM_SeekAcrossTheShow)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
 

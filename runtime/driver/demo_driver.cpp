@@ -45,25 +45,28 @@ double startPositionTime(int position, double current) {
     }
 }
 
-// A grey quad over the whole picture, blended with the given factors, with
-// depth testing off so nothing of the scene hides it.
-void drawPictureLayer(GLenum source, GLenum destination, double grey) {
+// A grey quad over the whole picture, blended with the given factors; with
+// `overEverything` depth testing is off, so nothing of the scene hides it.
+void drawPictureLayer(GLenum source, GLenum destination, double grey, bool overEverything) {
     glPushAttrib(~0u);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(45.0, 1.0, static_cast<double>(0.1f), 100.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    glPushMatrix();
+    glLoadIdentity();
     gluLookAt(0, 3, 0, 0, 0, 0, 0, 0, 1);
     glScalef(1.0f, 1.0f, 0.7f);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
+    if (overEverything) glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(source, destination);
+    glDisable(GL_LIGHTING);
     const auto g = static_cast<GLfloat>(grey);
     glColor3f(g, g, g);
+    glDisable(GL_TEXTURE_2D);
     drawBillboard(0.0, 50.0, 50.0);
+    glPopMatrix();
     glPopAttrib();
 }
 
@@ -164,32 +167,14 @@ double fadeOutStep() {
 }
 
 void drawFadeLayer(double level) {
-    glPushAttrib(~0u);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.0, static_cast<double>(0.1f), 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glPushMatrix();
-    glLoadIdentity();
-    gluLookAt(0, 3, 0, 0, 0, 0, 0, 0, 1);
-    glScalef(1.0f, 1.0f, 0.7f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
-    glDisable(GL_LIGHTING);
-    const auto grey = static_cast<GLfloat>(level);
-    glColor3f(grey, grey, grey);
-    glDisable(GL_TEXTURE_2D);
-    drawBillboard(0.0, 50.0, 50.0);
-    glPopMatrix();
-    glPopAttrib();
+    drawPictureLayer(GL_ZERO, GL_ONE_MINUS_SRC_COLOR, level, false);
 }
 
 void drawBrightnessLayer(double factor) {
     if (factor == 1.0 || std::isnan(factor)) return;
     if (factor < 1.0) {
         // The picture times the factor.
-        drawPictureLayer(GL_ZERO, GL_SRC_COLOR, std::max(factor, 0.0));
+        drawPictureLayer(GL_ZERO, GL_SRC_COLOR, std::max(factor, 0.0), true);
         return;
     }
     // The picture plus the picture times (f - 1): at most doubling it per
@@ -198,7 +183,7 @@ void drawBrightnessLayer(double factor) {
     double remaining = std::min(factor, 256.0);
     while (remaining > 1.0) {
         const double f = std::min(remaining, 2.0);
-        drawPictureLayer(GL_DST_COLOR, GL_ONE, f - 1.0);
+        drawPictureLayer(GL_DST_COLOR, GL_ONE, f - 1.0, true);
         remaining /= f;
     }
 }
