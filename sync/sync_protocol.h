@@ -27,8 +27,6 @@ inline constexpr std::uint8_t kSetRow = 3;
 inline constexpr std::uint8_t kPause = 4;
 inline constexpr std::uint8_t kSaveTracks = 5;
 
-// The longest track name the demo asks for, in bytes.
-inline constexpr std::size_t kMaxNameLength = 4096;
 // The last row a key or the editor's cursor may name: rows are stored as
 // int32 in track files.
 inline constexpr std::uint32_t kMaxRow = 2147483647u;

@@ -1,7 +1,6 @@
 #include "sync/track_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -136,16 +135,12 @@ bool saveTrackFiles(const std::string& folder, const std::vector<SyncTrack>& tra
         const fs::path file = fs::path(folder) / trackFileName(track.name);
         const fs::path partial = file.string() + ".partial";
         const std::vector<std::uint8_t> bytes = encodeTrackFile(track.keys);
-        std::FILE* out = std::fopen(partial.c_str(), "wb");
-        bool written = out != nullptr;
-        if (written) written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-        std::string reason = written ? "" : systemReason();
-        if (out != nullptr && std::fclose(out) != 0 && written) {
-            written = false;
-            reason = systemReason();
-        }
-        if (!written) {
-            error = "cannot write " + partial.string() + ": " + reason;
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            error = "cannot write " + partial.string() + ": " + systemReason();
             fs::remove(partial, code);
             return false;
         }

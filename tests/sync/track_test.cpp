@@ -128,6 +128,9 @@ TEST(TrackFile, FolderSavedAndReadBack) {
     EXPECT_NE(error.find("sync_other.track: cut short"), std::string::npos) << error;
     EXPECT_FALSE(loadTrackFiles((folder / "missing").string(), read, error));
     EXPECT_NE(error.find("missing"), std::string::npos) << error;
+    // A folder that cannot be made (a file stands in its way) is named.
+    EXPECT_FALSE(saveTrackFiles((folder / "sync_other.track" / "x").string(), tracks, error));
+    EXPECT_NE(error.find("cannot make"), std::string::npos) << error;
     fs::remove_all(folder.parent_path());
 }
 
