@@ -123,7 +123,8 @@ void SyncClient::drop(const std::string& why) {
     state_ = State::Waiting;
     retryAt_ = now_ + kRetrySeconds;
     noteFailure("sync editor at " + where_ + ": " + why +
-                (wasConnected ? "; connection dropped" : "") + "; trying again about once a second");
+                (wasConnected ? "; connection dropped" : "") +
+                "; trying again about once a second");
     if (wasConnected && handlers_.disconnected) handlers_.disconnected();
 }
 
