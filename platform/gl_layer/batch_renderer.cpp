@@ -14,13 +14,16 @@ constexpr const char* kVertexShader = R"(#version 300 es
 layout(location = 0) in vec4 position;
 layout(location = 1) in vec4 color;
 layout(location = 2) in vec3 texCoord;
+layout(location = 3) in vec4 backColor;
 uniform float pointSize;
 out vec4 vertexColor;
+out vec4 vertexBackColor;
 out vec3 vertexTexCoord;
 void main() {
     gl_Position = position;
     gl_PointSize = pointSize;
     vertexColor = color;
+    vertexBackColor = backColor;
     vertexTexCoord = texCoord;
 }
 )";
@@ -32,29 +35,34 @@ constexpr const char* kFragmentShaders[3] = {
     R"(#version 300 es
 precision highp float;
 in vec4 vertexColor;
+in vec4 vertexBackColor;
 out vec4 fragmentColor;
 void main() {
-    fragmentColor = vertexColor;
+    fragmentColor = gl_FrontFacing ? vertexColor : vertexBackColor;
 }
 )",
     R"(#version 300 es
 precision highp float;
 in vec4 vertexColor;
+in vec4 vertexBackColor;
 in vec3 vertexTexCoord;
 uniform sampler2D image;
 out vec4 fragmentColor;
 void main() {
-    fragmentColor = vertexColor * texture(image, vertexTexCoord.xy);
+    fragmentColor = (gl_FrontFacing ? vertexColor : vertexBackColor) *
+                    texture(image, vertexTexCoord.xy);
 }
 )",
     R"(#version 300 es
 precision highp float;
 in vec4 vertexColor;
+in vec4 vertexBackColor;
 in vec3 vertexTexCoord;
 uniform sampler2D image;
 out vec4 fragmentColor;
 void main() {
-    fragmentColor = vertexColor * textureProj(image, vertexTexCoord);
+    fragmentColor = (gl_FrontFacing ? vertexColor : vertexBackColor) *
+                    textureProj(image, vertexTexCoord);
 }
 )"};
 
@@ -139,7 +147,9 @@ bool BatchRenderer::create(const EsFunctions& es, std::string& error) {
                                reinterpret_cast<const void*>(offsetof(LayerVertex, color)));
         es.VertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride,
                                reinterpret_cast<const void*>(offsetof(LayerVertex, texCoord)));
-        for (GLuint i = 0; i < 3; ++i) es.EnableVertexAttribArray(i);
+        es.VertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride,
+                               reinterpret_cast<const void*>(offsetof(LayerVertex, backColor)));
+        for (GLuint i = 0; i < 4; ++i) es.EnableVertexAttribArray(i);
     }
     // GL 1.x and ES share their initial state: nothing else to set.
     vertices_.resize(std::max<size_t>(vertices_.size(), 1 << 16));
@@ -246,7 +256,8 @@ void BatchRenderer::apply(const DrawState& s) {
         es.CullFace(s.cullFaceMode);
         real_.cullFaceMode = s.cullFaceMode;
     }
-    if (s.cullFace && real_.frontFace != s.frontFace) {
+    // The winding also decides which colour a two-sided face shows.
+    if (real_.frontFace != s.frontFace) {
         es.FrontFace(s.frontFace);
         real_.frontFace = s.frontFace;
     }

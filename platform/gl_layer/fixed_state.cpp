@@ -33,6 +33,7 @@ void restoreAttribGroups(FixedState& into, const FixedState& s, GLbitfield mask)
     if (mask & GL_LIGHTING_BIT) {
         into.lights = s.lights;  // with their enables, which this group holds too
         into.lightModelAmbient = s.lightModelAmbient;
+        into.twoSidedLighting = s.twoSidedLighting;
         into.front = s.front;
         into.back = s.back;
         into.colorMaterialFace = s.colorMaterialFace;
