@@ -347,6 +347,8 @@ void SceneRenderer::draw(std::uint32_t frame, const ViewSetup& view, int width, 
     glDisableClientState(GL_NORMAL_ARRAY);
 
     if (options.normals || options.tangentFrames) {
+        // Over the faces, never hidden by them.
+        glDisable(GL_DEPTH_TEST);
         glDisable(GL_LIGHTING);
         glDisable(GL_TEXTURE_2D);
         for (std::size_t i = 0; i < model_->meshes.size(); ++i) {
