@@ -64,7 +64,7 @@ void SceneRenderer::prepare(const Model3ds& model) {
     tangentLines_.assign(model.meshes.size(), {});
     textureSlots_.assign(model.materials.size(), -1);
     const double radius = sceneBounds(model, 0).radius();
-    lineLength_ = radius > 0 && std::isfinite(radius) ? static_cast<float>(0.03 * radius) : 0.03f;
+    lineLength_ = radius > 0 && std::isfinite(radius) ? static_cast<float>(0.06 * radius) : 0.06f;
 }
 
 void SceneRenderer::setUp(const Model3ds& model, const std::filesystem::path& folder,

@@ -45,7 +45,7 @@ class SceneRenderer {
               const DrawOptions& options);
 
     const std::vector<MeshDrawList>& drawLists() const { return lists_; }
-    // How long the normal and tangent lines are: 3 % of the scene's size.
+    // How long the normal and tangent lines are: 6 % of the scene box's half diagonal.
     float lineLength() const { return lineLength_; }
 
   private:

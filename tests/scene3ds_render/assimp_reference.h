@@ -40,7 +40,8 @@ inline aiMatrix4x4 localTransform(const aiScene* scene, const aiNode* node, doub
             if (t <= k[0].mTime) return k[0].mValue;
             for (unsigned i = 0; i + 1 < n; ++i)
                 if (t < k[i + 1].mTime) {
-                    const float f = static_cast<float>((t - k[i].mTime) / (k[i + 1].mTime - k[i].mTime));
+                    const float f =
+                        static_cast<float>((t - k[i].mTime) / (k[i + 1].mTime - k[i].mTime));
                     return k[i].mValue + (k[i + 1].mValue - k[i].mValue) * f;
                 }
             return k[n - 1].mValue;
@@ -176,7 +177,8 @@ struct CameraProjection : Projection {
     Vec3 eye, forward, up, right;
     double focal;
     int width, height;
-    CameraProjection(const Vec3& e, const Vec3& f, const Vec3& u, double horizontalFov, int w, int h)
+    CameraProjection(const Vec3& e, const Vec3& f, const Vec3& u, double horizontalFov, int w,
+                     int h)
         : eye(e), forward(unit(f)), width(w), height(h) {
         right = unit(cross(forward, u));
         up = cross(right, forward);
@@ -204,9 +206,11 @@ inline std::vector<char> silhouette(const std::vector<Triangle>& tris, const Pro
         const double area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
         if (area == 0) continue;
         const int x0 = std::max(0, static_cast<int>(std::floor(std::min({x[0], x[1], x[2]}))));
-        const int x1 = std::min(width - 1, static_cast<int>(std::ceil(std::max({x[0], x[1], x[2]}))));
+        const int x1 =
+            std::min(width - 1, static_cast<int>(std::ceil(std::max({x[0], x[1], x[2]}))));
         const int y0 = std::max(0, static_cast<int>(std::floor(std::min({y[0], y[1], y[2]}))));
-        const int y1 = std::min(height - 1, static_cast<int>(std::ceil(std::max({y[0], y[1], y[2]}))));
+        const int y1 =
+            std::min(height - 1, static_cast<int>(std::ceil(std::max({y[0], y[1], y[2]}))));
         for (int py = y0; py <= y1; ++py)
             for (int px = x0; px <= x1; ++px) {
                 const double cx = px + 0.5, cy = py + 0.5;
@@ -215,7 +219,8 @@ inline std::vector<char> silhouette(const std::vector<Triangle>& tris, const Pro
                     const int a = (e + 1) % 3, b = (e + 2) % 3;
                     w[e] = ((x[b] - x[a]) * (cy - y[a]) - (y[b] - y[a]) * (cx - x[a])) / area;
                 }
-                if (w[0] >= 0 && w[1] >= 0 && w[2] >= 0) mask[static_cast<size_t>(py) * width + px] = 1;
+                if (w[0] >= 0 && w[1] >= 0 && w[2] >= 0)
+                    mask[static_cast<size_t>(py) * width + px] = 1;
             }
     }
     return mask;
