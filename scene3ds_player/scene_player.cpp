@@ -23,7 +23,10 @@ bool ScenePlayer::open(const std::string& path, std::string& error) {
         return false;
     }
     path_ = path;
-    renderer_.prepare(loader_);
+    // What the loader does not keep (the node tree, material extras) is
+    // read from the file a second time.
+    extras_ = readSceneExtrasFile(path.c_str());
+    renderer_.prepare(loader_, extras_);
     camera_ = loader_.cameras.empty() ? -1 : 0;
     axis_ = AxisView::Front;
     orbit_ = {};
@@ -35,7 +38,7 @@ void ScenePlayer::setUpGl(RenderContext& context, std::vector<std::string>& warn
     // Textures lie beside the file.
     fs::path folder = fs::path(path_).parent_path();
     if (folder.empty()) folder = ".";
-    renderer_.setUp(loader_, folder, context, warnings);
+    renderer_.setUp(loader_, folder, context, warnings, extras_);
 }
 
 std::uint32_t ScenePlayer::frame() const {
@@ -141,9 +144,11 @@ void ScenePlayer::chooseAxisView(AxisView view) {
 }
 
 ViewSetup ScenePlayer::viewSetup(int width, int height) const {
-    const Bounds bounds = sceneBounds(loader_, frame());
+    const ScenePlacement& placement = renderer_.placement();
+    const Bounds bounds = placement.bounds(frame());
     if (camera_ >= 0 && static_cast<std::size_t>(camera_) < loader_.cameras.size())
-        return cameraViewSetup(loader_.cameras[camera_], orbit_, bounds, width, height);
+        return cameraViewSetup(placement.camera(static_cast<std::size_t>(camera_), frame()), orbit_,
+                               bounds, width, height);
     return axisViewSetup(axis_, orbit_, bounds, width, height);
 }
 

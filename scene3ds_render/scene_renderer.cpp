@@ -15,7 +15,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // GL guarantees eight lights.
 constexpr int kMaxLights = 8;
-// The global ambient light: the file's own ambient is not in the model.
+// The global ambient light when the file states none.
 constexpr float kAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
 // A material no face group names, and the faces of a model without any.
 const Material3ds& defaultMaterial() {
@@ -54,8 +54,12 @@ void makeTexture(RenderContext& context, int slot, const TexturePicture& picture
 
 }  // namespace
 
-void SceneRenderer::prepare(const Model3ds& model) {
+void SceneRenderer::prepare(const Model3ds& model, SceneExtras extras) {
     model_ = &model;
+    placement_.build(model, std::move(extras));
+    materialExtras_.clear();
+    for (const Material3ds& material : model.materials)
+        materialExtras_.push_back(placement_.extras().material(material.name));
     lists_.clear();
     lists_.reserve(model.meshes.size());
     for (const Mesh3ds& mesh : model.meshes) lists_.push_back(buildDrawList(model, mesh));
@@ -63,13 +67,14 @@ void SceneRenderer::prepare(const Model3ds& model) {
     normalLines_.assign(model.meshes.size(), {});
     tangentLines_.assign(model.meshes.size(), {});
     textureSlots_.assign(model.materials.size(), -1);
-    const double radius = sceneBounds(model, 0).radius();
+    const double radius = placement_.bounds(0).radius();
     lineLength_ = radius > 0 && std::isfinite(radius) ? static_cast<float>(0.06 * radius) : 0.06f;
 }
 
 void SceneRenderer::setUp(const Model3ds& model, const std::filesystem::path& folder,
-                          RenderContext& context, std::vector<std::string>& warnings) {
-    prepare(model);
+                          RenderContext& context, std::vector<std::string>& warnings,
+                          SceneExtras extras) {
+    prepare(model, std::move(extras));
     context_ = &context;
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
@@ -106,8 +111,19 @@ void SceneRenderer::setUp(const Model3ds& model, const std::filesystem::path& fo
     }
 }
 
-void SceneRenderer::placeLights(bool headlight) {
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, kAmbient);
+const MaterialExtras* SceneRenderer::extrasOf(int material) const {
+    return material >= 0 && static_cast<std::size_t>(material) < materialExtras_.size()
+               ? materialExtras_[static_cast<std::size_t>(material)]
+               : nullptr;
+}
+
+void SceneRenderer::placeLights(std::uint32_t frame) {
+    const bool headlight = model_->lights.empty();
+    // The scene's ambient light where the file states it.
+    const SceneExtras& extras = placement_.extras();
+    const GLfloat fileAmbient[4] = {extras.ambientLight[0], extras.ambientLight[1],
+                                    extras.ambientLight[2], 1.0f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, extras.hasAmbientLight ? fileAmbient : kAmbient);
     // Both sides of a face are lit: the one facing the viewer with its
     // normal turned towards the viewer.
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
@@ -131,7 +147,7 @@ void SceneRenderer::placeLights(bool headlight) {
     }
     const int count = std::min<int>(kMaxLights, static_cast<int>(model_->lights.size()));
     for (int i = 0; i < count; ++i) {
-        const Light3ds& light = model_->lights[i];
+        const Light3ds light = placement_.light(static_cast<std::size_t>(i), frame);
         const GLenum id = GL_LIGHT0 + i;
         const GLfloat position[4] = {light.position[0], light.position[1], light.position[2], 1};
         const GLfloat color[4] = {light.color[0], light.color[1], light.color[2], 1};
@@ -170,6 +186,7 @@ void SceneRenderer::placeLights(bool headlight) {
 
 void SceneRenderer::applyMaterial(int index, bool textured, float alpha) {
     const Material3ds& m = index >= 0 ? model_->materials[index] : defaultMaterial();
+    const MaterialExtras* extras = extrasOf(index);
     std::array<float, 3> ambient{m.ambient[0], m.ambient[1], m.ambient[2]};
     std::array<float, 3> diffuse{m.diffuse[0], m.diffuse[1], m.diffuse[2]};
     if (textured) {
@@ -185,9 +202,19 @@ void SceneRenderer::applyMaterial(int index, bool textured, float alpha) {
     setColor(GL_AMBIENT, ambient, alpha);
     setColor(GL_DIFFUSE, diffuse, alpha);
     const float shininess = std::isfinite(m.shininess) ? m.shininess : 0.0f;
-    const std::array<float, 3> specular{m.specular[0], m.specular[1], m.specular[2]};
-    setColor(GL_SPECULAR, shininess > 0 ? specular : std::array<float, 3>{0, 0, 0}, alpha);
-    setColor(GL_EMISSION, {0, 0, 0}, alpha);
+    // The highlight's colour scaled by its strength; a file without the
+    // strength chunk shows it at full strength.
+    const float strength = extras ? extras->shininessStrength : 1.0f;
+    std::array<float, 3> specular{0, 0, 0};
+    if (shininess > 0)
+        for (int c = 0; c < 3; ++c) specular[c] = m.specular[c] * strength;
+    setColor(GL_SPECULAR, specular, alpha);
+    // Self-illumination: the material glows in its own (diffuse) colour by
+    // that share, whatever the lights.
+    std::array<float, 3> emission{0, 0, 0};
+    if (extras && extras->selfIllumination > 0)
+        for (int c = 0; c < 3; ++c) emission[c] = diffuse[c] * extras->selfIllumination;
+    setColor(GL_EMISSION, emission, alpha);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(shininess * 128.0f, 0.0f, 128.0f));
 }
 
@@ -200,6 +227,15 @@ bool SceneRenderer::bindMaterialTexture(int material) {
     const TextureMap3ds& map = model_->materials[material].maps[0];
     glEnable(GL_TEXTURE_2D);
     bindTextureSlot(*context_, slot);
+    // Repeated, mirrored on every other repeat, or drawn once with its edge
+    // stretched (no-tile and decal maps).
+    const MaterialExtras* extras = extrasOf(material);
+    const std::uint16_t tiling = extras ? extras->mapTiling[0] : 0;
+    GLint wrap = GL_REPEAT;
+    if (tiling & map_tiling::kMirror) wrap = GL_MIRRORED_REPEAT;
+    if (tiling & (map_tiling::kNoTile | map_tiling::kDecal)) wrap = GL_CLAMP_TO_EDGE;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
     // Tiling, offset and rotation (degrees, about the picture's centre).
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
@@ -253,6 +289,8 @@ void SceneRenderer::drawMesh(std::size_t index, bool transparentPass, const Draw
         const Material3ds& material = materialOf(batch.material);
         const float alpha = 1.0f - std::clamp(material.transparency, 0.0f, 1.0f);
         if (materialIsWire(*model_, batch.material)) {
+            const MaterialExtras* extras = extrasOf(batch.material);
+            glLineWidth(extras ? extras->wireSize : 1.0f);
             glDisable(GL_LIGHTING);
             glDisable(GL_TEXTURE_2D);
             glColor4f(material.diffuse[0], material.diffuse[1], material.diffuse[2], alpha);
@@ -267,6 +305,7 @@ void SceneRenderer::drawMesh(std::size_t index, bool transparentPass, const Draw
                 }
             glDrawElements(GL_LINES, static_cast<GLsizei>(lines.size()), GL_UNSIGNED_SHORT,
                            lines.data());
+            glLineWidth(1.0f);
             glEnable(GL_LIGHTING);
             continue;
         }
@@ -326,7 +365,7 @@ void SceneRenderer::draw(std::uint32_t frame, const ViewSetup& view, int width, 
     glEnable(GL_NORMALIZE);
     glShadeModel(GL_SMOOTH);
     glEnable(GL_LIGHTING);
-    placeLights(model_->lights.empty());
+    placeLights(frame);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     // Opaque faces first, then the transparent ones blended over them.
@@ -335,11 +374,12 @@ void SceneRenderer::draw(std::uint32_t frame, const ViewSetup& view, int width, 
             glEnable(GL_BLEND);
             glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         }
-        for (std::size_t i = 0; i < model_->meshes.size(); ++i) {
-            const Matrix4f m = meshTransform(*model_, i, frame);
+        for (const MeshInstance& instance : placement_.instances()) {
+            if (!placement_.visible(instance, frame)) continue;
+            const Matrix4f m = placement_.transform(instance, frame);
             glPushMatrix();
             glMultMatrixf(m.data());
-            drawMesh(i, pass == 1, options);
+            drawMesh(placement_.meshAt(instance, frame), pass == 1, options);
             glPopMatrix();
         }
     }
@@ -351,13 +391,15 @@ void SceneRenderer::draw(std::uint32_t frame, const ViewSetup& view, int width, 
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_LIGHTING);
         glDisable(GL_TEXTURE_2D);
-        for (std::size_t i = 0; i < model_->meshes.size(); ++i) {
+        for (const MeshInstance& instance : placement_.instances()) {
+            if (!placement_.visible(instance, frame)) continue;
+            const std::size_t i = placement_.meshAt(instance, frame);
             const Mesh3ds& mesh = model_->meshes[i];
             if (options.normals && normalLines_[i].points.empty())
                 normalLines_[i] = normalLines(mesh, lineLength_);
             if (options.tangentFrames && tangentLines_[i].points.empty())
                 tangentLines_[i] = tangentFrameLines(mesh, lineLength_);
-            const Matrix4f m = meshTransform(*model_, i, frame);
+            const Matrix4f m = placement_.transform(instance, frame);
             glPushMatrix();
             glMultMatrixf(m.data());
             if (options.normals) drawLines(normalLines_[i]);

@@ -13,7 +13,9 @@
 
 #include "runtime/render_context.h"
 #include "scene3ds/model3ds.h"
+#include "scene3ds/scene_extras.h"
 #include "scene3ds_render/draw_lists.h"
+#include "scene3ds_render/scene_placement.h"
 #include "scene3ds_render/scene_views.h"
 
 struct DrawOptions {
@@ -29,15 +31,16 @@ constexpr int kSceneTextureSlots = 2000000;
 
 class SceneRenderer {
   public:
-    // Makes the draw lists of `model`, which must outlive the renderer.
-    // Needs no GL.
-    void prepare(const Model3ds& model);
+    // Makes the draw lists of `model`, which must outlive the renderer, and
+    // places its objects by the file's node tree in `extras` where it names
+    // them (else as the loader placed them). Needs no GL.
+    void prepare(const Model3ds& model, SceneExtras extras = {});
     // prepare(), then loads the first texture map of every material from
     // `folder` into the context's slots (a GL context must be current). A
     // picture that cannot be found or read adds one line to `warnings`
     // naming the file; its materials draw in their own colours.
     void setUp(const Model3ds& model, const std::filesystem::path& folder, RenderContext& context,
-               std::vector<std::string>& warnings);
+               std::vector<std::string>& warnings, SceneExtras extras = {});
 
     // Draws `frame` of the animation from `view` into the current viewport
     // of `width` by `height` pixels, clearing it first.
@@ -45,17 +48,23 @@ class SceneRenderer {
               const DrawOptions& options);
 
     const std::vector<MeshDrawList>& drawLists() const { return lists_; }
+    const ScenePlacement& placement() const { return placement_; }
     // How long the normal and tangent lines are: 6 % of the scene box's half diagonal.
     float lineLength() const { return lineLength_; }
 
   private:
-    void placeLights(bool headlight);
+    void placeLights(std::uint32_t frame);
     void applyMaterial(int material, bool textured, float alpha);
     bool bindMaterialTexture(int material);
+    // The material's extras from the file; null when the file gave none.
+    const MaterialExtras* extrasOf(int material) const;
     void drawMesh(std::size_t index, bool transparentPass, const DrawOptions& options);
     void drawLines(const LineList& lines);
 
     const Model3ds* model_ = nullptr;
+    ScenePlacement placement_;
+    // Per material: its extras, or null.
+    std::vector<const MaterialExtras*> materialExtras_;
     RenderContext* context_ = nullptr;
     std::vector<MeshDrawList> lists_;
     // Per material: its texture's slot, or -1.

@@ -160,8 +160,10 @@ ViewSetup cameraViewSetup(const Camera3ds& camera, const Orbit& orbit, const Bou
     if (std::abs(dot(forward, worldUp)) > 0.999) worldUp = {0, 1, 0};
     Vec3d right = unit(cross(forward, worldUp));
     Vec3d up = cross(right, forward);
+    // A positive roll turns the up direction away from the picture's right
+    // (objects linked to a camera stay where the editor put them only so).
     const double roll = std::isfinite(camera.roll) ? camera.roll * kPi / 180.0 : 0.0;
-    up = rotate(up, forward, roll);
+    up = rotate(up, forward, -roll);
     // The orbit turns the eye about the target.
     right = unit(cross(forward, up));
     Vec3d toEye = sub(eye, target);
