@@ -128,18 +128,27 @@ void ScenePlacement::build(const Model3ds& model, SceneExtras extras) {
         const Mesh3ds& mesh = model.meshes[i];
         const Matrix4f axes = localAxes(mesh);
         const double det = determinant3(axes);
-        if (std::abs(det) >= 1e-8 && std::isfinite(det)) {
+        if (det != 0 && std::isfinite(det)) {
+            const Matrix4f inverse = inverseAffine(axes, det);
             if (i < model.nodes.size()) {
-                Matrix4f m = identity();
+                // Undo the lengths S; where the loader found the axes too
+                // small to invert (|det| below 1e-8) it only moved the
+                // vertices by the origin, so that is undone before the
+                // inverse taken here.
+                Matrix4f unscale = identity();
                 for (int a = 0; a < 3; ++a) {
                     const double length = std::sqrt(double{axes[4 * a]} * axes[4 * a] +
                                                     double{axes[4 * a + 1]} * axes[4 * a + 1] +
                                                     double{axes[4 * a + 2]} * axes[4 * a + 2]);
-                    m[5 * a] = static_cast<float>(1.0 / length);
+                    unscale[5 * a] = static_cast<float>(1.0 / length);
                 }
-                storedToLocal_[i] = m;
+                storedToLocal_[i] =
+                    std::abs(det) >= 1e-8
+                        ? unscale
+                        : multiply(inverse, multiply(translation({axes[12], axes[13], axes[14]}),
+                                                     unscale));
             } else {
-                storedToLocal_[i] = inverseAffine(axes, det);
+                storedToLocal_[i] = inverse;
             }
             localKnown_[i] = finiteMatrix(storedToLocal_[i]);
         }
