@@ -101,6 +101,27 @@ Matrix4f multiply(const Matrix4f& a, const Matrix4f& b) {
     return m;
 }
 
+Matrix4f inverseAffine(const Matrix4f& m) {
+    const double det = m[0] * (double{m[5]} * m[10] - double{m[6]} * m[9]) -
+                       m[4] * (double{m[1]} * m[10] - double{m[2]} * m[9]) +
+                       m[8] * (double{m[1]} * m[6] - double{m[2]} * m[5]);
+    if (det == 0 || !std::isfinite(det)) return identity();
+    Matrix4f r = identity();
+    const double inv = 1.0 / det;
+    r[0] = static_cast<float>((double{m[5]} * m[10] - double{m[6]} * m[9]) * inv);
+    r[1] = static_cast<float>((double{m[2]} * m[9] - double{m[1]} * m[10]) * inv);
+    r[2] = static_cast<float>((double{m[1]} * m[6] - double{m[2]} * m[5]) * inv);
+    r[4] = static_cast<float>((double{m[6]} * m[8] - double{m[4]} * m[10]) * inv);
+    r[5] = static_cast<float>((double{m[0]} * m[10] - double{m[2]} * m[8]) * inv);
+    r[6] = static_cast<float>((double{m[2]} * m[4] - double{m[0]} * m[6]) * inv);
+    r[8] = static_cast<float>((double{m[4]} * m[9] - double{m[5]} * m[8]) * inv);
+    r[9] = static_cast<float>((double{m[1]} * m[8] - double{m[0]} * m[9]) * inv);
+    r[10] = static_cast<float>((double{m[0]} * m[5] - double{m[1]} * m[4]) * inv);
+    for (int row = 0; row < 3; ++row)
+        r[12 + row] = -(r[row] * m[12] + r[4 + row] * m[13] + r[8 + row] * m[14]);
+    return r;
+}
+
 std::array<float, 3> transformPoint(const Matrix4f& m, const std::array<float, 3>& p) {
     return {m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12],
             m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13],

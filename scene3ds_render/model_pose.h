@@ -34,6 +34,9 @@ Matrix4f meshTransform(const Model3ds& model, std::size_t index, std::uint32_t f
 // the identity), right-handed, column-major.
 Matrix4f rotationMatrix(float x, float y, float z, float radians);
 Matrix4f multiply(const Matrix4f& a, const Matrix4f& b);
+// The inverse of an affine matrix; the identity when its 3x3 part is
+// singular or not finite.
+Matrix4f inverseAffine(const Matrix4f& m);
 std::array<float, 3> transformPoint(const Matrix4f& m, const std::array<float, 3>& p);
 
 // The axis-aligned box around a set of points.

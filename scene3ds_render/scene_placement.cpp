@@ -92,24 +92,6 @@ double determinant3(const Matrix4f& m) {
            m[8] * (double{m[1]} * m[6] - double{m[2]} * m[5]);
 }
 
-// The inverse of an affine matrix whose 3x3 part has determinant `det`.
-Matrix4f inverseAffine(const Matrix4f& m, double det) {
-    Matrix4f r = identity();
-    const double inv = 1.0 / det;
-    r[0] = static_cast<float>((double{m[5]} * m[10] - double{m[6]} * m[9]) * inv);
-    r[1] = static_cast<float>((double{m[2]} * m[9] - double{m[1]} * m[10]) * inv);
-    r[2] = static_cast<float>((double{m[1]} * m[6] - double{m[2]} * m[5]) * inv);
-    r[4] = static_cast<float>((double{m[6]} * m[8] - double{m[4]} * m[10]) * inv);
-    r[5] = static_cast<float>((double{m[0]} * m[10] - double{m[2]} * m[8]) * inv);
-    r[6] = static_cast<float>((double{m[2]} * m[4] - double{m[0]} * m[6]) * inv);
-    r[8] = static_cast<float>((double{m[4]} * m[9] - double{m[5]} * m[8]) * inv);
-    r[9] = static_cast<float>((double{m[1]} * m[8] - double{m[0]} * m[9]) * inv);
-    r[10] = static_cast<float>((double{m[0]} * m[5] - double{m[1]} * m[4]) * inv);
-    for (int row = 0; row < 3; ++row)
-        r[12 + row] = -(r[row] * m[12] + r[4 + row] * m[13] + r[8 + row] * m[14]);
-    return r;
-}
-
 }  // namespace
 
 void ScenePlacement::build(const Model3ds& model, SceneExtras extras) {
@@ -129,7 +111,7 @@ void ScenePlacement::build(const Model3ds& model, SceneExtras extras) {
         const Matrix4f axes = localAxes(mesh);
         const double det = determinant3(axes);
         if (det != 0 && std::isfinite(det)) {
-            const Matrix4f inverse = inverseAffine(axes, det);
+            const Matrix4f inverse = inverseAffine(axes);
             if (i < model.nodes.size()) {
                 // Undo the lengths S; where the loader found the axes too
                 // small to invert (|det| below 1e-8) it only moved the
@@ -145,8 +127,8 @@ void ScenePlacement::build(const Model3ds& model, SceneExtras extras) {
                 storedToLocal_[i] =
                     std::abs(det) >= 1e-8
                         ? unscale
-                        : multiply(inverse, multiply(translation({axes[12], axes[13], axes[14]}),
-                                                     unscale));
+                        : multiply(inverse,
+                                   multiply(translation({axes[12], axes[13], axes[14]}), unscale));
             } else {
                 storedToLocal_[i] = inverse;
             }

@@ -6,6 +6,7 @@
 
 #include "scene/gl_headers.h"
 #include "scene/render_state.h"
+#include "scene3ds_render/bump_maps.h"
 #include "scene3ds_render/model_pose.h"
 #include "scene3ds_render/texture_files.h"
 #include "texturing/texture_slots.h"
@@ -67,6 +68,7 @@ void SceneRenderer::prepare(const Model3ds& model, SceneExtras extras) {
     normalLines_.assign(model.meshes.size(), {});
     tangentLines_.assign(model.meshes.size(), {});
     textureSlots_.assign(model.materials.size(), -1);
+    bumpSlots_.assign(model.materials.size(), -1);
     const double radius = placement_.bounds(0).radius();
     lineLength_ = radius > 0 && std::isfinite(radius) ? static_cast<float>(0.06 * radius) : 0.06f;
 }
@@ -105,9 +107,51 @@ void SceneRenderer::setUp(const Model3ds& model, const std::filesystem::path& fo
                                std::to_string(maxSize) + " pixels a side");
             continue;
         }
-        slot = kSceneTextureSlots + static_cast<int>(slotOfFile.size()) - 1;
+        slot = nextSlot_++;
         makeTexture(context, slot, picture);
         textureSlots_[i] = slot;
+    }
+    setUpBumpMaps(folder, warnings);
+}
+
+void SceneRenderer::setUpBumpMaps(const std::filesystem::path& folder,
+                                  std::vector<std::string>& warnings) {
+    const bool any = std::any_of(model_->materials.begin(), model_->materials.end(),
+                                 [](const Material3ds& m) { return m.maps[4].fileName[0] != 0; });
+    if (!any) return;
+    if (!glOffersDot3()) {
+        warnings.push_back(
+            "bump maps are not drawn: this GL offers no dot-product texture combining");
+        return;
+    }
+    std::map<std::string, int> slotOfFile;
+    for (std::size_t i = 0; i < model_->materials.size(); ++i) {
+        const TextureMap3ds& map = model_->materials[i].maps[4];
+        const std::string name = map.fileName;
+        if (name.empty()) continue;
+        // The map's strength sets the bumps' height (a map without one: full).
+        const float strength = map.strength > 0 && map.strength <= 1 ? map.strength : 1.0f;
+        const std::string key = name + "@" + std::to_string(strength);
+        if (auto known = slotOfFile.find(key); known != slotOfFile.end()) {
+            bumpSlots_[i] = known->second;
+            continue;
+        }
+        int& slot = slotOfFile[key];
+        slot = -1;
+        const auto path = findTextureFile(folder, name);
+        TexturePicture picture;
+        std::string error;
+        if (!path) {
+            warnings.push_back("bump map " + name + " not found beside the file");
+            continue;
+        }
+        if (!loadTexturePicture(*path, picture, error)) {
+            warnings.push_back("bump map " + path->string() + ": " + error);
+            continue;
+        }
+        slot = nextSlot_++;
+        makeTexture(*context_, slot, normalMapFromHeights(picture, 2.5f * strength));
+        bumpSlots_[i] = slot;
     }
 }
 
@@ -236,6 +280,11 @@ bool SceneRenderer::bindMaterialTexture(int material) {
     if (tiling & (map_tiling::kNoTile | map_tiling::kDecal)) wrap = GL_CLAMP_TO_EDGE;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    loadMapMatrix(map);
+    return true;
+}
+
+void SceneRenderer::loadMapMatrix(const TextureMap3ds& map) {
     // Tiling, offset and rotation (degrees, about the picture's centre).
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
@@ -245,7 +294,66 @@ bool SceneRenderer::bindMaterialTexture(int material) {
     glScalef(finite(map.uScale, 1), finite(map.vScale, 1), 1);
     glTranslatef(-0.5f, -0.5f, 0);
     glMatrixMode(GL_MODELVIEW);
-    return true;
+}
+
+void SceneRenderer::drawBumps(std::uint32_t frame, const std::array<float, 4>& light) {
+    if (std::all_of(bumpSlots_.begin(), bumpSlots_.end(), [](int s) { return s < 0; })) return;
+    glDisable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_DOT3_RGB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PRIMARY_COLOR);
+    // Twice the product of the picture and the pass: a flat bump (one
+    // half) leaves the lit face as it is.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_DST_COLOR, GL_SRC_COLOR);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    for (const MeshInstance& instance : placement_.instances()) {
+        if (!placement_.visible(instance, frame)) continue;
+        const std::size_t index = placement_.meshAt(instance, frame);
+        const Mesh3ds& mesh = model_->meshes[index];
+        const MeshDrawList& list = lists_[index];
+        bool colored = false;
+        const Matrix4f m = placement_.transform(instance, frame);
+        for (const MaterialBatch& batch : list.smooth) {
+            if (batch.material < 0 || bumpSlots_[batch.material] < 0) continue;
+            const Material3ds& material = model_->materials[batch.material];
+            if (isTransparent(material) || materialIsWire(*model_, batch.material)) continue;
+            if (!colored) {
+                // The light in the mesh's own coordinates.
+                const Matrix4f toMesh = inverseAffine(m);
+                std::array<float, 4> local{0, 0, 0, light[3]};
+                if (light[3] != 0) {
+                    const auto p = transformPoint(toMesh, {light[0], light[1], light[2]});
+                    local = {p[0], p[1], p[2], 1};
+                } else {
+                    for (int r = 0; r < 3; ++r)
+                        local[r] = toMesh[r] * light[0] + toMesh[4 + r] * light[1] +
+                                   toMesh[8 + r] * light[2];
+                }
+                bumpLightColors(mesh, local, bumpColors_);
+                colored = true;
+            }
+            bindTextureSlot(*context_, bumpSlots_[batch.material]);
+            loadMapMatrix(material.maps[4]);
+            glPushMatrix();
+            glMultMatrixf(m.data());
+            glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
+            glTexCoordPointer(2, GL_FLOAT, 0, mesh.uv.data());
+            glColorPointer(3, GL_UNSIGNED_BYTE, 0, bumpColors_.data());
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(batch.indices.size()),
+                           GL_UNSIGNED_SHORT, batch.indices.data());
+            glPopMatrix();
+        }
+    }
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
 }
 
 void SceneRenderer::drawLines(const LineList& lines) {
@@ -368,9 +476,22 @@ void SceneRenderer::draw(std::uint32_t frame, const ViewSetup& view, int width, 
     placeLights(frame);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    // Opaque faces first, then the transparent ones blended over them.
+    // Opaque faces first, their bumps over them, then the transparent faces
+    // blended over both.
     for (int pass = 0; pass < 2; ++pass) {
         if (pass == 1) {
+            if (context_ != nullptr) {
+                std::array<float, 4> light{0, 0, 0, 0};
+                if (!model_->lights.empty()) {
+                    const Light3ds first = placement_.light(0, frame);
+                    light = {first.position[0], first.position[1], first.position[2], 1};
+                } else {
+                    // The headlight: from the viewer.
+                    for (int c = 0; c < 3; ++c)
+                        light[c] = static_cast<float>(view.eye[c] - view.centre[c]);
+                }
+                drawBumps(frame, light);
+            }
             glEnable(GL_BLEND);
             glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         }

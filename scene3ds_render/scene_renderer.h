@@ -60,6 +60,14 @@ class SceneRenderer {
     const MaterialExtras* extrasOf(int material) const;
     void drawMesh(std::size_t index, bool transparentPass, const DrawOptions& options);
     void drawLines(const LineList& lines);
+    // Makes the bump maps' normal maps, where the GL can draw them.
+    void setUpBumpMaps(const std::filesystem::path& folder, std::vector<std::string>& warnings);
+    // The dot-product pass over the opaque bump-mapped faces of every
+    // visible instance, lit by `light` (in the scene: w 1 a point, w 0 a
+    // direction).
+    void drawBumps(std::uint32_t frame, const std::array<float, 4>& light);
+    // Sets the texture matrix for `map`'s tiling, offset and rotation.
+    void loadMapMatrix(const TextureMap3ds& map);
 
     const Model3ds* model_ = nullptr;
     ScenePlacement placement_;
@@ -69,6 +77,10 @@ class SceneRenderer {
     std::vector<MeshDrawList> lists_;
     // Per material: its texture's slot, or -1.
     std::vector<int> textureSlots_;
+    // Per material: its bump map's normal map's slot, or -1.
+    std::vector<int> bumpSlots_;
+    int nextSlot_ = kSceneTextureSlots;
+    std::vector<std::array<unsigned char, 3>> bumpColors_;
     // Made when first asked for.
     std::vector<std::vector<std::uint16_t>> edges_;
     std::vector<LineList> normalLines_;

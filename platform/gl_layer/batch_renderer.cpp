@@ -28,10 +28,12 @@ void main() {
 }
 )";
 
-// The fragment stage in three variants, so that each draw runs only what it
-// needs: the colour alone, GL's modulate texture environment, and modulate
-// with a projective texture coordinate (a texture matrix that changes q).
-constexpr const char* kFragmentShaders[3] = {
+// The fragment stage in four variants, so that each draw runs only what it
+// needs: the colour alone, GL's modulate texture environment, modulate
+// with a projective texture coordinate (a texture matrix that changes q),
+// and the combine environment's dot product of the texture and the colour
+// (GL_DOT3_RGB; alpha modulated).
+constexpr const char* kFragmentShaders[4] = {
     R"(#version 300 es
 precision highp float;
 in vec4 vertexColor;
@@ -63,6 +65,20 @@ out vec4 fragmentColor;
 void main() {
     fragmentColor = (gl_FrontFacing ? vertexColor : vertexBackColor) *
                     textureProj(image, vertexTexCoord);
+}
+)",
+    R"(#version 300 es
+precision highp float;
+in vec4 vertexColor;
+in vec4 vertexBackColor;
+in vec3 vertexTexCoord;
+uniform sampler2D image;
+out vec4 fragmentColor;
+void main() {
+    vec4 c = gl_FrontFacing ? vertexColor : vertexBackColor;
+    vec4 t = texture(image, vertexTexCoord.xy);
+    float d = clamp(4.0 * dot(t.rgb - 0.5, c.rgb - 0.5), 0.0, 1.0);
+    fragmentColor = vec4(d, d, d, c.a * t.a);
 }
 )"};
 
@@ -119,7 +135,7 @@ bool BatchRenderer::create(const EsFunctions& es, std::string& error) {
     indexTotal_ = 0;
     const GLuint vertex = compile(es, kVertexShaderType, kVertexShader, error);
     if (vertex == 0) return false;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         const GLuint fragment = compile(es, kFragmentShaderType, kFragmentShaders[i], error);
         if (fragment == 0) return false;
         Program& p = programs_[i];
@@ -261,7 +277,7 @@ void BatchRenderer::apply(const DrawState& s) {
         es.FrontFace(s.frontFace);
         real_.frontFace = s.frontFace;
     }
-    const int program = s.textured ? (s.projective ? 2 : 1) : 0;
+    const int program = s.textured ? (s.dot3 ? 3 : s.projective ? 2 : 1) : 0;
     if (real_.program != program) {
         es.UseProgram(programs_[program].name);
         real_.program = program;

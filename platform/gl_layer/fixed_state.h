@@ -87,6 +87,10 @@ struct FixedState {
     // GL_TEXTURE_BIT
     bool texture2d = false;
     GLuint boundTexture = 0;
+    // The texture environment: GL_MODULATE, or GL_COMBINE with its RGB
+    // function (GL_MODULATE or GL_DOT3_RGB).
+    GLenum texEnvMode = GL_MODULATE;
+    GLenum combineRgb = GL_MODULATE;
 
     // GL_PIXEL_MODE_BIT: scale and bias per component (r g b a).
     std::array<float, 4> pixelScale{1, 1, 1, 1};

@@ -15,7 +15,8 @@
 // glViewport glClear glClearColor glClearDepth glPushAttrib glPopAttrib
 // glFlush glFinish glLightfv glLightf glLightModelfv glLightModeli
 // glMaterialfv glMaterialf glColorMaterial glGenTextures
-// glBindTexture glTexParameteri glTexParameterf glTexImage2D glPixelStorei
+// glBindTexture glTexParameteri glTexParameterf glTexEnvi glTexEnvf glTexImage2D
+// glPixelStorei
 // glPixelTransferi glGetString glGetFloatv glGetIntegerv glReadBuffer
 // glReadPixels glGenLists gluPerspective gluLookAt.
 
