@@ -25,8 +25,7 @@ bool ScenePlayer::open(const std::string& path, std::string& error) {
     path_ = path;
     // What the loader does not keep (the node tree, material extras) is
     // read from the file a second time.
-    extras_ = readSceneExtrasFile(path.c_str());
-    renderer_.prepare(loader_, extras_);
+    renderer_.prepare(loader_, readSceneExtrasFile(path.c_str()));
     camera_ = loader_.cameras.empty() ? -1 : 0;
     axis_ = AxisView::Front;
     orbit_ = {};
@@ -38,7 +37,7 @@ void ScenePlayer::setUpGl(RenderContext& context, std::vector<std::string>& warn
     // Textures lie beside the file.
     fs::path folder = fs::path(path_).parent_path();
     if (folder.empty()) folder = ".";
-    renderer_.setUp(loader_, folder, context, warnings, extras_);
+    renderer_.makeTextures(folder, context, warnings);
 }
 
 std::uint32_t ScenePlayer::frame() const {

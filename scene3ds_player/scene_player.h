@@ -63,7 +63,6 @@ class ScenePlayer {
   private:
     Model3dsLoader& loader_;
     SceneRenderer renderer_;
-    SceneExtras extras_;
     std::string path_;
     double time_ = 0.0;
     bool paused_ = false;

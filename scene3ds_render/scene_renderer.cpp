@@ -77,6 +77,12 @@ void SceneRenderer::setUp(const Model3ds& model, const std::filesystem::path& fo
                           RenderContext& context, std::vector<std::string>& warnings,
                           SceneExtras extras) {
     prepare(model, std::move(extras));
+    makeTextures(folder, context, warnings);
+}
+
+void SceneRenderer::makeTextures(const std::filesystem::path& folder, RenderContext& context,
+                                 std::vector<std::string>& warnings) {
+    const Model3ds& model = *model_;
     context_ = &context;
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);

@@ -41,6 +41,9 @@ class SceneRenderer {
     // naming the file; its materials draw in their own colours.
     void setUp(const Model3ds& model, const std::filesystem::path& folder, RenderContext& context,
                std::vector<std::string>& warnings, SceneExtras extras = {});
+    // The textures alone, for a renderer prepare() has made ready.
+    void makeTextures(const std::filesystem::path& folder, RenderContext& context,
+                      std::vector<std::string>& warnings);
 
     // Draws `frame` of the animation from `view` into the current viewport
     // of `width` by `height` pixels, clearing it first.

@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/gl_library.h"
@@ -25,7 +27,7 @@ namespace {
 
 const command_line::ToolHelp kHelp = {
     "brontavik-view",
-    "FILE.3ds [--png OUT | --video OUT] [OPTIONS]",
+    "FILE.3ds [--png OUT | --video OUT | --bench N] [OPTIONS]",
     "Play a 3DS scene with its materials, lights, cameras and keyframe animation.",
     "Without --png or --video, opens a window that plays the animation in a loop at 30 frames\n"
     "a second, from the file's first camera, or the front view when it has none. Keys: Space\n"
@@ -50,6 +52,8 @@ const command_line::ToolHelp kHelp = {
     "  --tangents            tangent frames as short lines\n"
     "  --supersample N       render N times larger and filter down (1 to 4)\n"
     "  --fps N               video frames a second (default 30)\n"
+    "  --bench N             draw N frames of the animation offscreen and print the time to\n"
+    "                        the first frame and the frame times (median, worst, mean)\n"
     "  --preset 1080p|4k     1920x1080 or 3840x2160 at 60 fps, H.264\n"
     "  --preset lossless     FFV1 in Matroska (.mkv)\n"
     "  --gl system|layer     draw with the system's GL 1.x (default) or the fixed-function\n"
@@ -105,11 +109,8 @@ std::optional<PlayerKey> playerKey(SDL_Keycode key) {
     }
 }
 
-int playInWindow(ScenePlayer& player, const ViewOptions& options) {
-    GlWindow window;
-    std::string error;
-    if (!openGlWindow("brontavik-view", options.width, options.height, false, window, error))
-        return fail(error);
+// Plays in `window`, opened for the player.
+int playInWindow(ScenePlayer& player, GlWindow& window) {
     std::vector<std::string> warnings;
     player.setUpGl(renderContext(), warnings);
     for (const std::string& w : warnings) std::fprintf(stderr, "brontavik-view: %s\n", w.c_str());
@@ -173,6 +174,7 @@ int playInWindow(ScenePlayer& player, const ViewOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const auto started = std::chrono::steady_clock::now();
     if (auto answered = command_line::answerHelpOrVersion(argc, argv, kHelp)) return *answered;
     ViewOptions options;
     std::string error;
@@ -181,8 +183,34 @@ int main(int argc, char** argv) {
     if (options.gl != platform::glLibrary().name) return runWithGl(argv, options.gl);
 
     // The engine context's first loader holds the model for the whole run.
+    // The file loads on a thread of its own while GL starts here.
+    using Clock = std::chrono::steady_clock;
+    auto since = [](Clock::time_point t) {
+        return std::chrono::duration<double>(Clock::now() - t).count();
+    };
     ScenePlayer player(renderContext().loaderPool[0]);
-    if (!player.open(options.file, error)) return fail(error);
+    BenchTimes times;
+    times.started = started;
+    bool opened = false;
+    std::string openError;
+    std::thread loading([&] {
+        const Clock::time_point t0 = Clock::now();
+        opened = player.open(options.file, openError);
+        times.load = since(t0);
+    });
+    const Clock::time_point glStarted = Clock::now();
+    OffscreenScene scene;
+    GlWindow window;
+    std::string glError;
+    const bool glOpen =
+        options.mode == ViewOptions::Mode::Window
+            ? openGlWindow("brontavik-view", options.width, options.height, false, window, glError)
+            : scene.openGl(options, glError);
+    times.glStart = since(glStarted);
+    loading.join();
+    if (!opened) return fail(openError);
+    if (!glOpen) return fail(glError);
+
     if (!options.camera.empty() && !player.chooseCamera(options.camera))
         return fail(options.file + " has no camera named " + options.camera);
     if (options.view) player.chooseAxisView(*options.view);
@@ -193,15 +221,22 @@ int main(int argc, char** argv) {
     player.options.tangentFrames = options.tangentFrames;
     player.options.background = options.background;
 
+    if (options.mode == ViewOptions::Mode::Window) return playInWindow(player, window);
+    const Clock::time_point texturesStarted = Clock::now();
+    scene.setUp(player);
+    times.textures = since(texturesStarted);
     switch (options.mode) {
         case ViewOptions::Mode::Still:
-            if (!writeStill(player, options, error)) return fail(error);
+            if (!writeStill(scene, player, options, error)) return fail(error);
             return 0;
         case ViewOptions::Mode::Video:
-            if (!writeVideo(player, options, error)) return fail(error);
+            if (!writeVideo(scene, player, options, error)) return fail(error);
+            return 0;
+        case ViewOptions::Mode::Bench:
+            runBench(scene, player, options, times);
             return 0;
         case ViewOptions::Mode::Window:
             break;
     }
-    return playInWindow(player, options);
+    return 0;
 }

@@ -79,9 +79,14 @@ bool parseViewOptions(int argc, char** argv, ViewOptions& o, std::string& error)
             return false;
         };
         if (arg == "--png" || arg == "--video") {
-            if (o.mode != ViewOptions::Mode::Window) return bad("only one of --png and --video");
+            if (o.mode != ViewOptions::Mode::Window)
+                return bad("only one of --png, --video and --bench");
             o.mode = arg == "--png" ? ViewOptions::Mode::Still : ViewOptions::Mode::Video;
             o.output = value;
+        } else if (arg == "--bench") {
+            if (o.mode != ViewOptions::Mode::Window) return bad("not with --png or --video");
+            if (!parseWhole(value, 1, 100000, o.benchFrames)) return bad("expected 1 to 100000");
+            o.mode = ViewOptions::Mode::Bench;
         } else if (arg == "--at") {
             double t = 0;
             if (!parseNumber(value, t) || t < 0) return bad("expected seconds, 0 or more");

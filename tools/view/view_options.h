@@ -7,7 +7,7 @@
 #include "scene3ds_render/scene_views.h"
 
 struct ViewOptions {
-    enum class Mode { Window, Still, Video } mode = Mode::Window;
+    enum class Mode { Window, Still, Video, Bench } mode = Mode::Window;
     std::string file;           // the 3DS file
     std::string output;         // --png or --video file
     std::optional<double> at;   // --at SECONDS
@@ -25,6 +25,7 @@ struct ViewOptions {
     int fps = 30;                              // --fps N (videos)
     bool lossless = false;                     // --preset lossless
     std::string gl = "system";                 // --gl system|layer
+    long benchFrames = 0;                      // --bench N
 };
 
 // Parses the command line (without --help and --version, which the
