@@ -263,19 +263,20 @@ bool ScenePlacement::visible(const MeshInstance& instance, std::uint32_t frame) 
     return !(node.flags & kNodeHidden) && !hiddenAt(node.hide, frame);
 }
 
+void ScenePlacement::placeByNode(int index, std::uint32_t frame, float* point) const {
+    if (index < 0) return;
+    const SceneNode& node = extras_.nodes[static_cast<std::size_t>(index)];
+    if (node.position.empty()) return;
+    std::array<float, 3> p = sampleTrack(node.position, frame, {point[0], point[1], point[2]});
+    if (node.parent >= 0) p = transformPoint(nodeMatrix(node.parent, frame), p);
+    std::copy(p.begin(), p.end(), point);
+}
+
 Camera3ds ScenePlacement::camera(std::size_t index, std::uint32_t frame) const {
     Camera3ds camera = model_->cameras.at(index);
-    auto place = [&](int nodeIndex, float* point) {
-        if (nodeIndex < 0) return;
-        const SceneNode& node = extras_.nodes[static_cast<std::size_t>(nodeIndex)];
-        if (node.position.empty()) return;
-        std::array<float, 3> p = sampleTrack(node.position, frame, {point[0], point[1], point[2]});
-        if (node.parent >= 0) p = transformPoint(nodeMatrix(node.parent, frame), p);
-        std::copy(p.begin(), p.end(), point);
-    };
     if (index < cameraNodes_.size()) {
-        place(cameraNodes_[index], camera.position);
-        place(cameraTargets_[index], camera.target);
+        placeByNode(cameraNodes_[index], frame, camera.position);
+        placeByNode(cameraTargets_[index], frame, camera.target);
         if (cameraNodes_[index] >= 0) {
             const SceneNode& node = extras_.nodes[static_cast<std::size_t>(cameraNodes_[index])];
             camera.fieldOfView = sampleTrack(node.fieldOfView, frame, camera.fieldOfView);
@@ -287,17 +288,9 @@ Camera3ds ScenePlacement::camera(std::size_t index, std::uint32_t frame) const {
 
 Light3ds ScenePlacement::light(std::size_t index, std::uint32_t frame) const {
     Light3ds light = model_->lights.at(index);
-    auto place = [&](int nodeIndex, float* point) {
-        if (nodeIndex < 0) return;
-        const SceneNode& node = extras_.nodes[static_cast<std::size_t>(nodeIndex)];
-        if (node.position.empty()) return;
-        std::array<float, 3> p = sampleTrack(node.position, frame, {point[0], point[1], point[2]});
-        if (node.parent >= 0) p = transformPoint(nodeMatrix(node.parent, frame), p);
-        std::copy(p.begin(), p.end(), point);
-    };
     if (index < lightNodes_.size()) {
-        place(lightNodes_[index], light.position);
-        place(lightTargets_[index], light.spotTarget);
+        placeByNode(lightNodes_[index], frame, light.position);
+        placeByNode(lightTargets_[index], frame, light.spotTarget);
         if (lightNodes_[index] >= 0) {
             const SceneNode& node = extras_.nodes[static_cast<std::size_t>(lightNodes_[index])];
             const auto colour =

@@ -58,6 +58,9 @@ class ScenePlacement {
     // The node's own matrix: position, rotation and scale; a camera node's
     // turned to look at its target with its roll.
     Matrix4f localMatrix(int node, double frame) const;
+    // Moves `point` (3 floats) to where node `index`'s position track puts
+    // it at `frame`, below its parents; leaves it for -1 or no track.
+    void placeByNode(int index, std::uint32_t frame, float* point) const;
     // The first node of `kind` named `name`, or -1.
     int findNode(SceneNodeKind kind, const std::string& name) const;
 

@@ -16,17 +16,6 @@ Chunk withPercent(std::uint16_t id, Chunk percent) {
     return c;
 }
 
-Chunk headerWithParent(const std::string& name, std::uint16_t parent, std::uint16_t flags = 0) {
-    return Chunk(0xB010).str(name).u16(flags).u16(0).u16(parent);
-}
-
-Chunk node(std::uint16_t kind, std::uint16_t id, std::vector<Chunk> children) {
-    Chunk c(kind);
-    c.add(Chunk(0xB030).u16(id));
-    for (Chunk& child : children) c.add(std::move(child));
-    return c;
-}
-
 SceneExtras read(const std::vector<std::uint8_t>& bytes) {
     return readSceneExtras(bytes.data(), bytes.size());
 }
@@ -76,14 +65,14 @@ TEST(SceneExtras, NodesLinkToParentsByIdAndLoopsAreOpened) {
     const SceneExtras extras = read(sceneFile(
         {},
         {keyframer({keyframerSegment(5, 90),
-                    node(0xB002, 7,
-                         {headerWithParent("child", 3), Chunk(0xB011).str("c1"), pivot(1, 2, 3)}),
-                    node(0xB002, 3, {headerWithParent("$$$DUMMY", 0xFFFF)}),
-                    node(0xB002, 8, {headerWithParent("orphan", 42)}),
-                    node(0xB002, 10, {headerWithParent("a", 11)}),
-                    node(0xB002, 11, {headerWithParent("b", 10)}),
-                    node(0xB003, 12, {headerWithParent("Camera01", 0xFFFF, 0x0800)}),
-                    node(0xB004, 13, {headerWithParent("Camera01", 0xFFFF)})})}));
+                    nodeWithId(0xB002, 7,
+                               {nodeHeader("child", 3), Chunk(0xB011).str("c1"), pivot(1, 2, 3)}),
+                    nodeWithId(0xB002, 3, {nodeHeader("$$$DUMMY", 0xFFFF)}),
+                    nodeWithId(0xB002, 8, {nodeHeader("orphan", 42)}),
+                    nodeWithId(0xB002, 10, {nodeHeader("a", 11)}),
+                    nodeWithId(0xB002, 11, {nodeHeader("b", 10)}),
+                    nodeWithId(0xB003, 12, {nodeHeader("Camera01", 0xFFFF, 0x0800)}),
+                    nodeWithId(0xB004, 13, {nodeHeader("Camera01", 0xFFFF)})})}));
     ASSERT_EQ(extras.nodes.size(), 7u);
     EXPECT_TRUE(extras.hasSegment);
     EXPECT_EQ(extras.segmentEnd, 90u);
@@ -114,10 +103,11 @@ TEST(SceneExtras, TracksKeepSplineParametersSortAndDropDamage) {
     Chunk morph(0xB026);
     morph.u16(0).u32(0).u32(0).u32(1).u32(4).u16(0).str("other");
     const SceneExtras extras = read(sceneFile(
-        {}, {keyframer({node(0xB002, 0,
-                             {headerWithParent("box", 0xFFFF), track(0xB020, 0, keys), scale,
-                              track(0xB021, 0, {{0, {1.5f, 0, 0, 1}}}), hide, morph,
-                              track(0xB024, 0, {{0, {-30}}}), track(0xB023, 0, {{0, {60}}})})})}));
+        {}, {keyframer(
+                {nodeWithId(0xB002, 0,
+                            {nodeHeader("box", 0xFFFF), track(0xB020, 0, keys), scale,
+                             track(0xB021, 0, {{0, {1.5f, 0, 0, 1}}}), hide, morph,
+                             track(0xB024, 0, {{0, {-30}}}), track(0xB023, 0, {{0, {60}}})})})}));
     ASSERT_EQ(extras.nodes.size(), 1u);
     const SceneNode& n = extras.nodes[0];
     // In frame order, one key a frame (the later of two wins), the frame
@@ -145,8 +135,8 @@ TEST(SceneExtras, TheFilesLastValueIsRead) {
     // A file that ends with a node's last key, as real files do.
     Chunk main(0x4D4D);
     main.add(Chunk(0x3D3D))
-        .add(keyframer({node(
-            0xB002, 0, {headerWithParent("box", 0xFFFF), track(0xB020, 0, {{0, {1, 2, 3}}})})}));
+        .add(keyframer({nodeWithId(
+            0xB002, 0, {nodeHeader("box", 0xFFFF), track(0xB020, 0, {{0, {1, 2, 3}}})})}));
     const SceneExtras extras = read(main.bytes());
     ASSERT_EQ(extras.nodes.size(), 1u);
     ASSERT_EQ(extras.nodes[0].position.size(), 1u);
@@ -159,8 +149,8 @@ TEST(SceneExtras, DamagedFilesGiveWhatCanBeRead) {
     std::vector<Key> many(50, Key{1, {1, 2, 3}});
     const std::vector<std::uint8_t> whole =
         sceneFile({material("m"), namedObject("o", Chunk(0x4100))},
-                  {keyframer({node(0xB002, 0, {headerWithParent("o", 0), track(0xB020, 0, many)}),
-                              node(0xB007, 1, {headerWithParent("spot", 0)})})});
+                  {keyframer({nodeWithId(0xB002, 0, {nodeHeader("o", 0), track(0xB020, 0, many)}),
+                              nodeWithId(0xB007, 1, {nodeHeader("spot", 0)})})});
     // Every cut of the file reads without fault and never finds more than
     // the whole file holds.
     for (std::size_t size = 0; size <= whole.size(); ++size) {

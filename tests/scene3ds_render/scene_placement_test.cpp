@@ -24,17 +24,6 @@ Chunk triangleAt(float x) {
     return mesh;
 }
 
-Chunk header(const std::string& name, std::uint16_t parent, std::uint16_t flags = 0) {
-    return Chunk(0xB010).str(name).u16(flags).u16(0).u16(parent);
-}
-
-Chunk node(std::uint16_t kind, std::uint16_t id, std::vector<Chunk> children) {
-    Chunk c(kind);
-    c.add(Chunk(0xB030).u16(id));
-    for (Chunk& child : children) c.add(std::move(child));
-    return c;
-}
-
 Chunk at(float x, float y, float z) {
     return track(0xB020, 0, {{0, {x, y, z}}});
 }
@@ -95,14 +84,15 @@ TEST(NodeTracks, RotationKeysTurnOnFromTheKeyBefore) {
 TEST(ScenePlacement, ChildrenFollowTheirParentsAndInstancesDrawTwice) {
     // "box" is drawn by two nodes: one alone at x = 10, one below a dummy
     // that stands at y = 5 and turns a quarter about Z.
-    Scene scene(sceneFile({namedObject("box", triangleAt(0))},
-                          {keyframer({node(0xB002, 0, {header("box", 0xFFFF), at(10, 0, 0)}),
-                                      node(0xB002, 1,
-                                           {header("$$$DUMMY", 0xFFFF), at(0, 5, 0),
-                                            track(0xB021, 0, {{0, {kPi / 2, 0, 0, -1}}})}),
-                                      node(0xB002, 2,
-                                           {header("box", 1), Chunk(0xB011).str("copy"),
-                                            at(1, 0, 0), pivot(0, 0, 0)})})}));
+    Scene scene(
+        sceneFile({namedObject("box", triangleAt(0))},
+                  {keyframer({nodeWithId(0xB002, 0, {nodeHeader("box", 0xFFFF), at(10, 0, 0)}),
+                              nodeWithId(0xB002, 1,
+                                         {nodeHeader("$$$DUMMY", 0xFFFF), at(0, 5, 0),
+                                          track(0xB021, 0, {{0, {kPi / 2, 0, 0, -1}}})}),
+                              nodeWithId(0xB002, 2,
+                                         {nodeHeader("box", 1), Chunk(0xB011).str("copy"),
+                                          at(1, 0, 0), pivot(0, 0, 0)})})}));
     ASSERT_TRUE(scene.placement.usesNodes());
     ASSERT_EQ(scene.placement.instances().size(), 2u);
     expectNear(scene.where(0, {0, 0, 0}, 0), 10, 0, 0);
@@ -119,9 +109,10 @@ TEST(ScenePlacement, HiddenObjectsAndHideTracks) {
     ghost.str("ghost").add(triangleAt(0)).add(Chunk(0x4010));
     Scene scene(sceneFile(
         {ghost, namedObject("blink", triangleAt(3)), namedObject("off", triangleAt(6))},
-        {keyframer({node(0xB002, 0, {header("ghost", 0xFFFF)}),
-                    node(0xB002, 1, {header("blink", 0xFFFF), track(0xB029, 0, {{5, {}}})}),
-                    node(0xB002, 2, {header("off", 0xFFFF, 0x0800)})})}));
+        {keyframer(
+            {nodeWithId(0xB002, 0, {nodeHeader("ghost", 0xFFFF)}),
+             nodeWithId(0xB002, 1, {nodeHeader("blink", 0xFFFF), track(0xB029, 0, {{5, {}}})}),
+             nodeWithId(0xB002, 2, {nodeHeader("off", 0xFFFF, 0x0800)})})}));
     const auto& instances = scene.placement.instances();
     ASSERT_EQ(instances.size(), 3u);
     EXPECT_FALSE(scene.placement.visible(instances[0], 0));
@@ -133,14 +124,15 @@ TEST(ScenePlacement, HiddenObjectsAndHideTracks) {
 TEST(ScenePlacement, CamerasFollowTheirNodes) {
     Chunk camera(0x4700);
     camera.floats({0, -10, 0, 0, 0, 0, 0, 50});
-    Scene scene(sceneFile({namedObject("box", triangleAt(0)), namedObject("cam", camera)},
-                          {keyframer({node(0xB002, 0, {header("box", 0xFFFF), at(0, 0, 0)}),
-                                      node(0xB003, 1,
-                                           {header("cam", 0xFFFF),
-                                            track(0xB020, 0, {{0, {0, -10, 0}}, {10, {0, -20, 0}}}),
-                                            track(0xB024, 0, {{0, {0}}, {10, {30}}}),
-                                            track(0xB023, 0, {{0, {40}}, {10, {60}}})}),
-                                      node(0xB004, 2, {header("cam", 0xFFFF), at(0, 0, 5)})})}));
+    Scene scene(
+        sceneFile({namedObject("box", triangleAt(0)), namedObject("cam", camera)},
+                  {keyframer({nodeWithId(0xB002, 0, {nodeHeader("box", 0xFFFF), at(0, 0, 0)}),
+                              nodeWithId(0xB003, 1,
+                                         {nodeHeader("cam", 0xFFFF),
+                                          track(0xB020, 0, {{0, {0, -10, 0}}, {10, {0, -20, 0}}}),
+                                          track(0xB024, 0, {{0, {0}}, {10, {30}}}),
+                                          track(0xB023, 0, {{0, {40}}, {10, {60}}})}),
+                              nodeWithId(0xB004, 2, {nodeHeader("cam", 0xFFFF), at(0, 0, 5)})})}));
     const Camera3ds c = scene.placement.camera(0, 5);
     EXPECT_NEAR(c.position[1], -15.0f, 1e-4f);
     EXPECT_NEAR(c.target[2], 5.0f, 1e-4f);
