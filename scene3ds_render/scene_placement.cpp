@@ -105,11 +105,13 @@ void ScenePlacement::build(const Model3ds& model, SceneExtras extras) {
     // others are where the editor put them.
     storedToLocal_.assign(meshCount, identity());
     localKnown_.assign(meshCount, 0);
+    mirrored_.assign(meshCount, 0);
     usedVertices_.assign(meshCount, {});
     for (std::size_t i = 0; i < meshCount; ++i) {
         const Mesh3ds& mesh = model.meshes[i];
         const Matrix4f axes = localAxes(mesh);
         const double det = determinant3(axes);
+        mirrored_[i] = det < 0;
         if (det != 0 && std::isfinite(det)) {
             const Matrix4f inverse = inverseAffine(axes);
             if (i < model.nodes.size()) {
@@ -252,6 +254,9 @@ Matrix4f ScenePlacement::transform(const MeshInstance& instance, std::uint32_t f
     const SceneNode& node = extras_.nodes[static_cast<std::size_t>(instance.node)];
     Matrix4f m = nodeMatrix(instance.node, frame);
     m = multiply(m, translation({-node.pivot[0], -node.pivot[1], -node.pivot[2]}));
+    // A mirrored object's node tracks turn and scale it unmirrored: its own
+    // coordinates are taken with X turned round, as 3D Studio mirrors.
+    if (mirrored_[mesh]) m = multiply(m, scaling({-1, 1, 1}));
     m = multiply(m, storedToLocal_[mesh]);
     return finiteMatrix(m) ? m : meshTransform(*model_, mesh, frame);
 }

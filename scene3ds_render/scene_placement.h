@@ -73,6 +73,8 @@ class ScenePlacement {
     // axes), and whether that could be undone.
     std::vector<Matrix4f> storedToLocal_;
     std::vector<char> localKnown_;
+    // Per mesh: whether its local axes are mirrored (negative determinant).
+    std::vector<char> mirrored_;
     // Per mesh: the vertices its faces use.
     std::vector<std::vector<std::uint16_t>> usedVertices_;
     std::vector<int> cameraNodes_, cameraTargets_, lightNodes_, lightTargets_;

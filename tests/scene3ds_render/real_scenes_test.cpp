@@ -182,17 +182,6 @@ TEST_F(RealScenes, FrontAndTopSilhouettesMatchAssimp) {
         reference::Scene theirs(path);
         if (theirs.scene == nullptr || reference::triangles(theirs.scene).empty()) continue;
         SceneExtras extras = readSceneExtrasFile(path.c_str());
-        // Known gap: groups mirrored by a negative scale key are placed
-        // mirrored the wrong way round (three of gl-117's aircraft).
-        const bool mirrored = std::any_of(extras.nodes.begin(), extras.nodes.end(), [](auto& n) {
-            return std::any_of(n.scale.begin(), n.scale.end(), [](auto& k) {
-                return k.value[0] * k.value[1] * k.value[2] < 0;
-            });
-        });
-        if (mirrored) {
-            std::printf("%-60s has mirrored groups: not compared\n", path.c_str());
-            continue;
-        }
         ScenePlacement placement;
         placement.build(*model, std::move(extras));
         const bool hierarchy = reference::hasHierarchy(theirs.scene->mRootNode);
