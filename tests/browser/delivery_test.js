@@ -67,6 +67,10 @@ async function singleFileFromDisk(browser, problems) {
   await page.goto(address);
   const played = await plays(page);
   check("the single file from disk plays", played.ok, played.detail);
+  // The base64 text is decoded into the program's buffers and let go.
+  const left = await page.evaluate(
+      () => document.querySelectorAll('script[type="application/octet-stream"]').length);
+  check("the single file keeps no copy of its inlined text", left === 0, `${left} data blocks left`);
   const elsewhere = requested.filter((r) => !r.startsWith(address) && !r.startsWith("data:"));
   check("the single file asks the network for nothing", blocked.length + elsewhere.length === 0,
         `${requested.length} requests, all of the file itself; ` +
@@ -260,11 +264,24 @@ async function phone(browser, problems) {
 async function startupFigures(browser, problems, rounds = 5) {
   const times = {"served, first visit": [], "served, next visit": [], "offline cache": [],
                  "single file from disk": []};
-  const server = await serveFolder(site);
   const readyAt = async (page) => {
     await waitForState(page, ["ready"], 60000);
     return page.evaluate(() => window.brontavik.readyAt);
   };
+  // What the page's JavaScript holds once ready, after a garbage collection:
+  // the single file's inlined text must not stay behind.
+  const heap = async (address) => {
+    const page = await openPage(browser, problems);
+    await page.goto(address);
+    await waitForState(page, ["ready"], 60000);
+    const session = await page.context().newCDPSession(page);
+    await session.send("HeapProfiler.collectGarbage");
+    const {usedSize} = await session.send("Runtime.getHeapUsage");
+    await page.context().close();
+    return usedSize;
+  };
+  const server = await serveFolder(site);
+  const heaps = {};
   try {
     for (let round = 0; round < rounds; round++) {
       const page = await openPage(browser, problems);
@@ -282,6 +299,8 @@ async function startupFigures(browser, problems, rounds = 5) {
       times["single file from disk"].push(await readyAt(disk));
       await disk.context().close();
     }
+    heaps.served = await heap(server.url);
+    heaps.single = await heap(pathToFileURL(singleFile).href);
   } finally {
     await server.stop();
   }
@@ -290,6 +309,8 @@ async function startupFigures(browser, problems, rounds = 5) {
     console.log(`page open to ready, ${label}: median ${median(values).toFixed(0)} ms ` +
                 `(${values.map((v) => v.toFixed(0)).join(", ")})`);
   }
+  console.log(`JavaScript heap once ready, after a collection: served ${heaps.served} bytes, ` +
+              `single file ${heaps.single} bytes`);
   const files = fs.readdirSync(site);
   const bytes = files.reduce((n, f) => n + fs.statSync(path.join(site, f)).size, 0);
   console.log(`site folder ${bytes} bytes in ${files.length} files; ` +
