@@ -26,8 +26,8 @@ void reportRelease(const char* text) {
 
 }  // namespace
 
-bool createMainWindow(const char* title, int width, int height, int bits,
-                      bool fullscreenRequested) {
+bool createMainWindow(const char* title, int width, int height, int bits, bool fullscreenRequested,
+                      bool onTop) {
     Platform& system = current();
     windowRelease = releaseMainWindow;  // the frame driver ends the show with it
     fullscreen = fullscreenRequested;
@@ -69,8 +69,12 @@ bool createMainWindow(const char* title, int width, int height, int bits,
     system.showWindow(mainWindow);
     system.setForegroundWindow(mainWindow);
     system.setFocus(mainWindow);
-    system.setWindowPosTopmost(mainWindow, static_cast<int>(windowTopLeft.x),
-                               static_cast<int>(windowTopLeft.y), windowWidth(), windowHeight());
+    const int x = static_cast<int>(windowTopLeft.x), y = static_cast<int>(windowTopLeft.y);
+    if (onTop) {
+        system.setWindowPosTopmost(mainWindow, x, y, windowWidth(), windowHeight());
+    } else {
+        system.setWindowPos(mainWindow, x, y, windowWidth(), windowHeight());
+    }
     resizeViewport(windowWidth(), windowHeight());
     setupGlState();
     renderContext().deviceContext = mainDeviceContext;

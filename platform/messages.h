@@ -76,6 +76,42 @@ static_assert(VK_ESCAPE == 27);
 #else
 inline constexpr std::uintptr_t VK_ESCAPE = 27;
 #endif
+// The keys of the makers' player.
+#ifdef VK_SPACE
+static_assert(VK_SPACE == 0x20);
+#else
+inline constexpr std::uintptr_t VK_SPACE = 0x20;
+#endif
+#ifdef VK_PRIOR
+static_assert(VK_PRIOR == 0x21);
+#else
+inline constexpr std::uintptr_t VK_PRIOR = 0x21;
+#endif
+#ifdef VK_NEXT
+static_assert(VK_NEXT == 0x22);
+#else
+inline constexpr std::uintptr_t VK_NEXT = 0x22;
+#endif
+#ifdef VK_END
+static_assert(VK_END == 0x23);
+#else
+inline constexpr std::uintptr_t VK_END = 0x23;
+#endif
+#ifdef VK_HOME
+static_assert(VK_HOME == 0x24);
+#else
+inline constexpr std::uintptr_t VK_HOME = 0x24;
+#endif
+#ifdef VK_LEFT
+static_assert(VK_LEFT == 0x25);
+#else
+inline constexpr std::uintptr_t VK_LEFT = 0x25;
+#endif
+#ifdef VK_RIGHT
+static_assert(VK_RIGHT == 0x27);
+#else
+inline constexpr std::uintptr_t VK_RIGHT = 0x27;
+#endif
 
 // WM_ACTIVATE's wParam: activation state in the low word, minimised flag in
 // the high word.

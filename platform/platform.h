@@ -75,6 +75,8 @@ class Platform {
     virtual void setFocus(WindowHandle window) = 0;
     // Places the window and keeps it above all others.
     virtual void setWindowPosTopmost(WindowHandle window, int x, int y, int width, int height) = 0;
+    // Places the window as an ordinary one, which others may cover.
+    virtual void setWindowPos(WindowHandle window, int x, int y, int width, int height) = 0;
     virtual bool swapBuffers(DeviceContext dc) = 0;
     virtual bool releaseDeviceContext(WindowHandle window, DeviceContext dc) = 0;
     virtual bool destroyWindow(WindowHandle window) = 0;

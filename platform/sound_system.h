@@ -49,6 +49,11 @@ class SoundSystem {
     // (never started, or the sound is over).
     virtual int frequency(int channel) = 0;
     virtual bool setCurrentPosition(int channel, std::uint32_t frame) = 0;
+    // Pauses or resumes the channel. Paused it is silent, its position
+    // stands at what was being heard when it paused (repositioning moves
+    // it) and it reports its frequency as before; it resumes from there.
+    // False when the channel plays nothing or the system cannot pause.
+    virtual bool setPaused(int /*channel*/, bool /*paused*/) { return false; }
     // Volume 0 to 255 for one channel or kSoundAllChannels.
     virtual bool setVolume(int channel, int volume) = 0;
     virtual DspUnitHandle fftUnit() = 0;

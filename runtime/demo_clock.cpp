@@ -6,8 +6,6 @@
 double timerTotal = 0.0;
 std::int64_t timerLastCount = 0;
 double lastFrameTime = 0.0;
-double frameDelta = 0.0;
-double demoTime = 0.0;
 platform::SampleHandle musicSample = nullptr;
 platform::DspUnitHandle fftUnit = nullptr;
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/sound_system.h"
+#include "runtime/show_clock.h"
 
 // Seconds accumulated by timerRead since timerStart.
 extern double timerTotal;
@@ -12,10 +13,11 @@ extern double timerTotal;
 extern std::int64_t timerLastCount;
 // Timer reading that ends the previous time step.
 extern double lastFrameTime;
-// Time step of the current frame, seconds, after the music correction.
-extern double frameDelta;
-// The demo clock, seconds since the end of initialisation.
-extern double demoTime;
+// Time step of the current frame, seconds, after the music correction, and
+// the demo clock, seconds since the end of initialisation: the fields of the
+// program's clock record under the names the clock's steps use.
+inline double& frameDelta = showClock.frameDelta;
+inline double& demoTime = showClock.demoTime;
 // The loaded music and the spectrum analyser unit.
 extern platform::SampleHandle musicSample;
 extern platform::DspUnitHandle fftUnit;

@@ -70,12 +70,13 @@ void drawSolidBands(double a) {
     }
 }
 
-void drawCage(double a, double growth) {
+void drawCage(double a, double growth, double grey) {
     glEnable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
-    glColor3f(0.2f, 0.2f, 0.2f);
+    const GLfloat g = static_cast<GLfloat>(grey);
+    glColor3f(g, g, g);
     glLineWidth(static_cast<GLfloat>(2.0 * pixelScale));
     const double limit = kSegments * growth;
     for (int k = -4; k <= 5; ++k) {
@@ -98,7 +99,7 @@ void drawCage(double a, double growth) {
 
 }  // namespace
 
-void drawCagedSphere(const Point4& position, double size, double phaseTime) {
+void drawCagedSphere(const Point4& position, double size, double phaseTime, double cageGrey) {
     const double grow = std::sin(clamp01(0.2 * phaseTime) * scenemath::kPi / 2.0);
     const double growth = grow * grow * grow * grow;
 
@@ -115,7 +116,7 @@ void drawCagedSphere(const Point4& position, double size, double phaseTime) {
     glScalef(s, s, s);
 
     drawSolidBands(size);
-    drawCage(size, growth);
+    drawCage(size, growth, cageGrey);
 
     glPopMatrix();
 }

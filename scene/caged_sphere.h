@@ -6,5 +6,7 @@
 // turn about its own random axis (r4 degrees per second). Makes exactly four
 // draws of the demo generator. Uses the caller's lighting, material and blend
 // function (the cage is drawn blended). Leaves blending and depth testing on,
-// lighting and 2D texturing off, the colour (0.2, 0.2, 0.2) and line width 2.
-void drawCagedSphere(const Point4& position, double size, double phaseTime);
+// lighting and 2D texturing off, the colour of the cage (the single-precision
+// grey 0.2 in the show) and line width 2.
+void drawCagedSphere(const Point4& position, double size, double phaseTime,
+                     double cageGrey = static_cast<double>(0.2f));

@@ -4,6 +4,7 @@
 
 #include "runtime/render_context.h"
 #include "scene/camera_blend.h"
+#include "scene/scene_parameters.h"
 #include "scene/timing_curves.h"
 
 namespace {
@@ -34,4 +35,16 @@ void updateCameraPath(RenderContext& context, double t) {
 
     const CameraFrame closing = frame(0.0, 3.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0);
     blendCamera(context.camera, easedRamp(t, 72.0, 0.18), context.camera, closing);
+}
+
+void placeCamera(CameraFrame& camera, const SceneParameters& parameters) {
+    const auto place = [](double& coordinate, const std::optional<double>& value) {
+        if (value) coordinate = *value;
+    };
+    place(camera.eye.x, parameters.eyeX);
+    place(camera.eye.y, parameters.eyeY);
+    place(camera.eye.z, parameters.eyeZ);
+    place(camera.center.x, parameters.targetX);
+    place(camera.center.y, parameters.targetY);
+    place(camera.center.z, parameters.targetZ);
 }

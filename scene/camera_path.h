@@ -6,3 +6,9 @@ class RenderContext;
 // below the spheres, a tight orbit round the central sphere, a swaying view
 // among the spires, and the closing view straight down). Does not apply it.
 void updateCameraPath(RenderContext& context, double t);
+
+struct CameraFrame;
+struct SceneParameters;
+
+// Replaces each eye and target coordinate of `camera` that the parameters set.
+void placeCamera(CameraFrame& camera, const SceneParameters& parameters);

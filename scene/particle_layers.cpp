@@ -6,14 +6,15 @@
 #include "scene/gl_headers.h"
 #include "scene/render_state.h"
 #include "scene/scene_layers.h"
+#include "scene/scene_parameters.h"
 #include "scene/timing_curves.h"
 #include "texturing/texture_slots.h"
 
 namespace scenelayers {
 
-void drawFallingPoints(double t) {
+void drawFallingPoints(double t, const SceneParameters& p) {
     glDisable(GL_TEXTURE_2D);
-    glPointSize(static_cast<GLfloat>(4.0 * pixelScale));
+    glPointSize(static_cast<GLfloat>(p.pointSize * pixelScale));
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
@@ -36,7 +37,7 @@ void drawFallingPoints(double t) {
     glDisable(GL_BLEND);
 }
 
-void drawFallingSprites(RenderContext& context, int slotBase, double t) {
+void drawFallingSprites(RenderContext& context, int slotBase, double t, const SceneParameters& p) {
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -54,7 +55,7 @@ void drawFallingSprites(RenderContext& context, int slotBase, double t) {
         glTranslatef(static_cast<GLfloat>(radius * std::sin(b)),
                      static_cast<GLfloat>(4.0 - 5.0 * f),
                      static_cast<GLfloat>(radius * std::cos(b)));
-        drawBillboard(0.0, 0.05, 0.05);
+        drawBillboard(0.0, p.spriteSize, p.spriteSize);
         glPopMatrix();
     }
 }

@@ -4,6 +4,7 @@
 // left; the demo generator is re-seeded only where noted, so the number of
 // draws each layer makes shapes everything drawn after it.
 class RenderContext;
+#include "scene/scene_parameters.h"
 
 namespace scenelayers {
 
@@ -13,23 +14,24 @@ inline constexpr double kSecondAct = 34.3;
 
 // Seeds the generator (40000), discards 100 draws, then, only while
 // t < kSecondAct, draws the 17 orbiting spheres (ten draws each).
-void drawOrbitingSpheres(RenderContext& context, double t);
+void drawOrbitingSpheres(RenderContext& context, double t, const SceneParameters& p = {});
 // The central sphere and the sky sphere around everything.
-void drawCentralAndSkySpheres(RenderContext& context, double t);
-// 1500 star sprites on a sphere of radius 60 (slot 10).
-void drawStars(RenderContext& context, int slotBase);
+void drawCentralAndSkySpheres(RenderContext& context, double t, const SceneParameters& p = {});
+// 1500 star sprites on a sphere of radius 60 in the show (slot 10).
+void drawStars(RenderContext& context, int slotBase, const SceneParameters& p = {});
 // Six cloud sprites above the scene, fading in from 10 s (slot 20).
-void drawClouds(RenderContext& context, int slotBase, double t);
+void drawClouds(RenderContext& context, int slotBase, double t, const SceneParameters& p = {});
 // 200 falling points, only while 17 < t < kSecondAct.
-void drawFallingPoints(double t);
+void drawFallingPoints(double t, const SceneParameters& p = {});
 // Seeds the generator (30100) and draws the twenty spires.
-void drawSpires(RenderContext& context, double t);
+void drawSpires(RenderContext& context, double t, const SceneParameters& p = {});
 // The spires again, mirrored in the plane y = -0.42.
-void drawMirroredSpires(RenderContext& context, double t);
+void drawMirroredSpires(RenderContext& context, double t, const SceneParameters& p = {});
 // 400 overlapping translucent tiles, only while t > kSecondAct.
-void drawFloor(double t);
+void drawFloor(double t, const SceneParameters& p = {});
 // 200 falling sprites, fading out from 72 s (slot 12).
-void drawFallingSprites(RenderContext& context, int slotBase, double t);
+void drawFallingSprites(RenderContext& context, int slotBase, double t,
+                        const SceneParameters& p = {});
 // The two closing images (slots 40 and 41), drawn every frame, black until
 // their start times.
 void drawClosingImages(RenderContext& context, int slotBase, double t);

@@ -38,9 +38,11 @@ void setUpFrame() {
 }
 
 // With the identity modelview matrix the light's direction is fixed in eye
-// space: from the viewer's left, slightly from above.
-void setUpLight(RenderContext& context) {
-    context.setLight(-1.0, 0.3, 0.0, 1.0, 1.0, 1.0);
+// space: in the show from the viewer's left, slightly from above.
+void setUpLight(RenderContext& context, const SceneParameters& parameters) {
+    const double ambient = parameters.ambient;
+    context.setLight(parameters.lightX, parameters.lightY, parameters.lightZ, ambient, ambient,
+                     ambient);
     context.applyLight();
     glDisable(GL_LIGHTING);
 }
@@ -49,16 +51,25 @@ void setUpLight(RenderContext& context) {
 
 void MainScene::render(double& dt, WindowRecord& window, RenderContext& context,
                        InputRecord& input) {
+    ShowClock clock;
+    clock.frameDelta = dt;
+    clock.sceneTime = timeAccumulator + dt;
+    renderAt(clock, window, context, input);
+}
+
+void MainScene::renderAt(const ShowClock& clock, WindowRecord& window, RenderContext& context,
+                         InputRecord& input) {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
-    timeAccumulator += dt;
-    sceneTime = timeAccumulator;
+    timeAccumulator = clock.sceneTime;
+    sceneTime = clock.sceneTime;
     context.nearPlane = 0.01;
     context.farPlane = 120.0;
-    context.fovOffset = 0.0;
+    // 75 degrees in the show: an offset of exactly 0.
+    context.fovOffset = parameters.fieldOfView - 75.0;
     applyProjection(context, window);
     renderScene(context);
     seedRandom(filmSeed(sceneTime));
-    drawFilmOverlay(0.8, 1.0, context);
+    drawFilmOverlay(parameters.filmStrength, 1.0, context);
     glPopAttrib();
     glFlush();
     input.auxValue = sceneTime;
@@ -67,24 +78,26 @@ void MainScene::render(double& dt, WindowRecord& window, RenderContext& context,
 void MainScene::renderScene(RenderContext& context) {
     using namespace scenelayers;
     const double t = sceneTime;
+    const SceneParameters& p = parameters;
 
     setUpFrame();
-    setUpLight(context);
+    setUpLight(context, p);
     updateCameraPath(context, t);
+    placeCamera(context.camera, p);
     context.applyCamera();
     // The blend in which the wire cages darken what lies under them.
     glEnable(GL_BLEND);
     glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
 
-    drawOrbitingSpheres(context, t);
-    drawCentralAndSkySpheres(context, t);
-    drawStars(context, slotBase);
-    drawClouds(context, slotBase, t);
-    drawFallingPoints(t);
-    drawSpires(context, t);
-    drawMirroredSpires(context, t);
-    drawFloor(t);
-    drawFallingSprites(context, slotBase, t);
+    drawOrbitingSpheres(context, t, p);
+    drawCentralAndSkySpheres(context, t, p);
+    drawStars(context, slotBase, p);
+    drawClouds(context, slotBase, t, p);
+    drawFallingPoints(t, p);
+    drawSpires(context, t, p);
+    drawMirroredSpires(context, t, p);
+    drawFloor(t, p);
+    drawFallingSprites(context, slotBase, t, p);
     drawClosingImages(context, slotBase, t);
 
     glPopMatrix();

@@ -6,6 +6,7 @@
 #include "scene/gl_headers.h"
 #include "scene/point_math.h"
 #include "scene/scene_layers.h"
+#include "scene/scene_parameters.h"
 #include "scene/timing_curves.h"
 
 namespace scenelayers {
@@ -21,7 +22,7 @@ void enableLight() {
 }
 }  // namespace
 
-void drawOrbitingSpheres(RenderContext& context, double t) {
+void drawOrbitingSpheres(RenderContext& context, double t, const SceneParameters& p) {
     seedRandom(40000);
     discardDraws(100);
     if (!(t < kSecondAct)) return;
@@ -34,27 +35,28 @@ void drawOrbitingSpheres(RenderContext& context, double t) {
         const double phase = 2.0 * scenemath::kPi * random01();
         const double a = angularSpeed * t + phase;
         const double height = 2.0 * random01() - 1.0;
-        const Point4 position = scaled(Point4{std::sin(a), height, std::cos(a), 1}, (i + 4) * 2.4);
+        const Point4 position =
+            scaled(Point4{std::sin(a), height, std::cos(a), 1}, (i + 4) * p.orbitSpacing);
         const double phaseTime = t - 3.0 * random01();
         const double size = 0.2 + 0.1 * random01();
-        drawCagedSphere(position, size, phaseTime);
+        drawCagedSphere(position, size, phaseTime, p.cageGrey);
     }
 }
 
-void drawCentralAndSkySpheres(RenderContext& context, double t) {
+void drawCentralAndSkySpheres(RenderContext& context, double t, const SceneParameters& p) {
     const Point4 origin{0.0, 0.0, 0.0, 1};
 
     context.setMaterial(0.0, 0.0, 0.5, 0.6, 0.6, 1.0);
     context.applyMaterial();
     enableLight();
-    drawCagedSphere(origin, 1.0, 5.0);
+    drawCagedSphere(origin, 1.0, 5.0, p.cageGrey);
 
     context.setMaterial(0.0, 0.0, 0.1, 0.0, 0.0, 0.3);
     context.applyMaterial();
     glEnable(GL_BLEND);
     glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
     enableLight();
-    drawCagedSphere(origin, 13.0, t + 10.0);
+    drawCagedSphere(origin, p.skySize, t + 10.0, p.cageGrey);
 }
 
 }  // namespace scenelayers

@@ -23,10 +23,12 @@ double dampedSwing(double t, double a, double b) {
     return std::cos(x) / denominator;
 }
 
-void applyEnvelopes(double t, std::int32_t part, InputRecord& input) {
-    input.swingFast = dampedSwing(t, 6.4, 2.0);
-    input.swingMid = dampedSwing(t, 6.4, 1.55);
-    input.swingSlow = dampedSwing(t, 6.4, 0.9);
+void applyEnvelopes(double t, std::int32_t part, InputRecord& input,
+                    const TimelineParameters& parameters) {
+    const double damping = parameters.swingDamping;
+    input.swingFast = dampedSwing(t, damping, parameters.swingFast);
+    input.swingMid = dampedSwing(t, damping, parameters.swingMid);
+    input.swingSlow = dampedSwing(t, damping, parameters.swingSlow);
     for (const EnvelopeRow& row : kEnvelopeTable) {
         if (row.part != part) continue;
         const double curve = row.curve == EnvelopeRow::Curve::Pulse ? decayPulse(t, row.a, row.b)
@@ -38,11 +40,20 @@ void applyEnvelopes(double t, std::int32_t part, InputRecord& input) {
 }
 
 void updateTimelineInput(double demoTime, InputRecord& input) {
+    ShowClock clock;
+    clock.demoTime = demoTime;
+    updateTimelineInput(clock, TimelineParameters{}, input);
+}
+
+void updateTimelineInput(const ShowClock& clock, const TimelineParameters& parameters,
+                         InputRecord& input) {
     Timeline& tl = timeline();
+    setPartBoundaries(parameters.part1Start, parameters.part2Start, tl);
+    const double demoTime = clock.demoTime;
     findActiveSections(demoTime, tl);
     bool changed = false;
     input.partIndex = findPart(demoTime, changed, tl);
     input.partRow = tl.currentRow;
     if (changed) partStart = demoTime;
-    applyEnvelopes(demoTime, input.partIndex, input);
+    applyEnvelopes(demoTime, input.partIndex, input, parameters);
 }

@@ -3,6 +3,8 @@
 // a decaying pulse and a decaying oscillation of the time since partStart.
 #include <cstdint>
 
+#include "runtime/show_clock.h"
+
 struct InputRecord;
 
 // Demo time at which the current part began.
@@ -41,9 +43,30 @@ inline constexpr EnvelopeRow kEnvelopeTable[] = {
      static_cast<double>(0.15f), 0.55},
 };
 
+// What a maker may shape of the timeline and its envelopes; the defaults
+// are the show's own values.
+struct TimelineParameters {
+    // Where part 9 ends and part 1 begins (the end of row 5, the start of
+    // row 0), and where part 1 ends and part 2 begins (rows 0 and 1), in
+    // seconds of demo time.
+    double part1Start = 80.0;
+    double part2Start = 85.14;
+    // The three swings: their damping and their angular speeds, radians per
+    // second.
+    double swingDamping = 6.4;
+    double swingFast = 2.0;
+    double swingMid = 1.55;
+    double swingSlow = 0.9;
+};
+
 // The three swings, then the part's table row, into `input`.
-void applyEnvelopes(double t, std::int32_t part, InputRecord& input);
+void applyEnvelopes(double t, std::int32_t part, InputRecord& input,
+                    const TimelineParameters& parameters = {});
 
 // One frame of timeline work for the frame driver: active sections, the
 // part and its row into `input`, partStart on a change, then the envelopes.
 void updateTimelineInput(double demoTime, InputRecord& input);
+// The same at the clock record's demo time, with the part boundaries and the
+// swings the parameters give.
+void updateTimelineInput(const ShowClock& clock, const TimelineParameters& parameters,
+                         InputRecord& input);

@@ -67,3 +67,10 @@ std::int32_t findPart(double time, bool& changed, Timeline& tl) {
     tl.currentRow = match;
     return tl.rows[match].part;
 }
+
+void setPartBoundaries(double part1Start, double part2Start, Timeline& tl) {
+    tl.rows[5].end = part1Start;
+    tl.rows[0].start = part1Start;
+    tl.rows[0].end = part2Start;
+    tl.rows[1].start = part2Start;
+}

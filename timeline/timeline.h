@@ -32,6 +32,11 @@ Timeline& timeline();
 // Fills both tables; rowCount 31, lastRow -1.
 void buildTimeline(Timeline& tl = timeline());
 
+// Moves the boundary between parts 9 and 1 (the end of row 5 and the start
+// of row 0) and the one between parts 1 and 2 (the end of row 0 and the
+// start of row 1); 80.0 and 85.14 are the table's own.
+void setPartBoundaries(double part1Start, double part2Start, Timeline& tl = timeline());
+
 // Lists the sections containing `time` (ends included) in
 // tl.activeSections / tl.activeCount and returns the list.
 const std::int32_t* findActiveSections(double time, Timeline& tl = timeline());

@@ -71,6 +71,17 @@ bool MixedSoundSystem::setCurrentPosition(int channel, std::uint32_t frame) {
     return true;
 }
 
+bool MixedSoundSystem::setPaused(int channel, bool paused) {
+    if (!mixer_) return false;
+    if (!paused) return mixer_->setPaused(channel, false);
+    // The channel is held at what is being heard, not at what was last
+    // handed to the device, so it resumes where the listener left it.
+    const std::int64_t heard = heardPosition(channel);
+    if (!mixer_->setPaused(channel, true)) return false;
+    if (mixer_->seek(channel, heard)) channelMoved(channel, heard);
+    return true;
+}
+
 bool MixedSoundSystem::setVolume(int channel, int volume) {
     return mixer_ && mixer_->setVolume(channel, volume);
 }

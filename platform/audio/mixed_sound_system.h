@@ -33,6 +33,7 @@ class MixedSoundSystem : public SoundSystem {
     std::uint32_t currentPosition(int channel) override;
     int frequency(int channel) override;
     bool setCurrentPosition(int channel, std::uint32_t frame) override;
+    bool setPaused(int channel, bool paused) override;
     bool setVolume(int channel, int volume) override;
     DspUnitHandle fftUnit() override;
     bool setDspActive(DspUnitHandle unit, bool active) override;

@@ -33,6 +33,7 @@ struct SoundMixer::Voice {
     double frac = 0.0;
     float gain = 1.0f;
     float targetGain = 1.0f;
+    bool paused = false;
 
     // The last device block: frames stampStart..stampEnd, played (by the
     // smoothed device clock) from blockBegin to blockEnd.
@@ -108,6 +109,7 @@ int SoundMixer::start(int channel, std::unique_ptr<MusicStream> stream) {
         v.n = 0;
         v.frac = 0.0;
         v.gain = v.targetGain = 1.0f;
+        v.paused = false;
         v.stamped = false;
         v.lastReported = 0;
         v.active = true;
@@ -162,6 +164,17 @@ bool SoundMixer::seek(int channel, std::int64_t frame) {
     v.lastReported = frame;
     workPending_ = true;
     workSignal_.notify_all();
+    return true;
+}
+
+bool SoundMixer::setPaused(int channel, bool paused) {
+    std::lock_guard lock(mutex_);
+    if (channel < 0 || channel >= channelCount()) return false;
+    Voice& v = *voices_[channel];
+    if (!v.active) return false;
+    v.paused = paused;
+    // The next block after a change stamps the position afresh.
+    v.stamped = false;
     return true;
 }
 
@@ -257,7 +270,7 @@ int SoundMixer::mix(std::int16_t* out, std::size_t frames, std::int64_t nowNanos
     spans_.clear();
     for (std::size_t index = 0; index < voices_.size(); ++index) {
         Voice& v = *voices_[index];
-        if (!v.active) continue;
+        if (!v.active || v.paused) continue;
         if (v.eof && v.n >= v.eofIndex) {
             // Everything was handed out with the previous block: the sound is over.
             stopVoice(v);

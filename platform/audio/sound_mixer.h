@@ -44,6 +44,9 @@ class SoundMixer {
     // Moves the channel to `frame`; decoding resumes there. False when the
     // channel plays nothing or its stream cannot seek.
     bool seek(int channel, std::int64_t frame);
+    // A paused channel is left out of the mix: silent, its position standing
+    // where it is (seek still moves it). False when the channel plays nothing.
+    bool setPaused(int channel, bool paused);
     // 0 to 255 (clamped) for one channel or, with -3, every channel.
     bool setVolume(int channel, int volume);
     void stopAll();

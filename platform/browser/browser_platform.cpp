@@ -159,6 +159,11 @@ class BrowserPlatform final : public Platform {
             queue_.push_back({WM_SIZE, 0, makeSizeParam(canvasWidth_, canvasHeight_)});
     }
 
+    // A page has no windows above or below it: placing is the same.
+    void setWindowPos(WindowHandle window, int x, int y, int width, int height) override {
+        setWindowPosTopmost(window, x, y, width, height);
+    }
+
     bool swapBuffers(DeviceContext dc) override {
         // WebGL presents when the animation frame returns. Key releases held
         // back so that a frame saw the key down go out now.

@@ -28,6 +28,7 @@ struct BrowserSoundSystem::Voice {
     std::uint32_t decoded = 0;   // next frame to decode
     std::uint32_t reported = 0;  // last position handed out
     bool active = false;
+    bool paused = false;  // nothing scheduled; the position stands at `reported`
     std::vector<float> left, right;
 
     ~Voice() {
@@ -159,7 +160,8 @@ void BrowserSoundSystem::keepAhead() {
     for (std::size_t c = 0; c < voices_.size(); ++c) {
         Voice& v = *voices_[c];
         const int channel = static_cast<int>(c);
-        while (v.active && v.decoded < v.length && webAudioSecondsAhead(channel) < kSecondsAhead) {
+        while (v.active && !v.paused && v.decoded < v.length &&
+               webAudioSecondsAhead(channel) < kSecondsAhead) {
             v.left.resize(kChunkFrames);
             v.right.resize(kChunkFrames);
             float* planes[2] = {v.left.data(), v.right.data()};
@@ -194,6 +196,7 @@ void BrowserSoundSystem::stopVoice(Voice& voice) {
 std::uint32_t BrowserSoundSystem::currentPosition(int channel) {
     Voice* v = playing(channel);
     if (v == nullptr) return 0;
+    if (v->paused) return v->reported;
     const double heard = std::clamp(webAudioPosition(channel), 0.0, static_cast<double>(v->length));
     v->reported = std::max(v->reported, static_cast<std::uint32_t>(heard));
     return v->reported;
@@ -203,7 +206,7 @@ int BrowserSoundSystem::frequency(int channel) {
     Voice* v = playing(channel);
     // Sound that cannot play counts as stopped: the clock runs on the timer.
     if (v == nullptr || webAudioFailed()) return 0;
-    if (webAudioPosition(channel) >= static_cast<double>(v->length)) {
+    if (!v->paused && webAudioPosition(channel) >= static_cast<double>(v->length)) {
         // Everything was heard: the sound is over.
         stopVoice(*v);
         return 0;
@@ -219,7 +222,28 @@ bool BrowserSoundSystem::setCurrentPosition(int channel, std::uint32_t frame) {
     webAudioStopVoice(channel);
     v->decoded = frame;
     v->reported = frame;
+    if (v->paused) return true;
     webAudioStartVoice(channel, v->rate, static_cast<double>(frame), 0);
+    keepAhead();
+    return true;
+}
+
+bool BrowserSoundSystem::setPaused(int channel, bool paused) {
+    Voice* v = playing(channel);
+    if (v == nullptr) return false;
+    if (paused == v->paused) return true;
+    if (paused) {
+        // Held at what is being heard; what was queued beyond it is dropped
+        // and decoded again on resuming.
+        const std::uint32_t heard = currentPosition(channel);
+        if (!stb_vorbis_seek(v->decoder, heard)) return false;
+        webAudioStopVoice(channel);
+        v->decoded = heard;
+        v->paused = true;
+        return true;
+    }
+    v->paused = false;
+    webAudioStartVoice(channel, v->rate, static_cast<double>(v->reported), 0);
     keepAhead();
     return true;
 }

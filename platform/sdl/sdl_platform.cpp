@@ -146,6 +146,14 @@ class SdlPlatform final : public Platform {
     }
 
     void setWindowPosTopmost(WindowHandle window, int x, int y, int width, int height) override {
+        place(window, x, y, width, height, true);
+    }
+
+    void setWindowPos(WindowHandle window, int x, int y, int width, int height) override {
+        place(window, x, y, width, height, false);
+    }
+
+    void place(WindowHandle window, int x, int y, int width, int height, bool onTop) {
         auto* w = static_cast<SDL_Window*>(window);
         if (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN) return;
         // The size asked for is the outer size: a captioned window's client
@@ -154,7 +162,7 @@ class SdlPlatform final : public Platform {
         if (!(SDL_GetWindowFlags(w) & SDL_WINDOW_BORDERLESS)) {
             SDL_GetWindowBordersSize(w, &top, &left, &bottom, &right);
         }
-        SDL_SetWindowAlwaysOnTop(w, SDL_TRUE);
+        SDL_SetWindowAlwaysOnTop(w, onTop ? SDL_TRUE : SDL_FALSE);
         SDL_SetWindowSize(w, width - left - right, height - top - bottom);
         SDL_SetWindowPosition(w, x + left, y + top);
         SDL_ShowWindow(w);
@@ -396,6 +404,14 @@ int virtualKeyFromSdl(int key) {
             return 0x08;
         case SDLK_TAB:
             return 0x09;
+        case SDLK_PAGEUP:
+            return 0x21;
+        case SDLK_PAGEDOWN:
+            return 0x22;
+        case SDLK_END:
+            return 0x23;
+        case SDLK_HOME:
+            return 0x24;
         case SDLK_LEFT:
             return 0x25;
         case SDLK_UP:

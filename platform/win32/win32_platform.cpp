@@ -153,6 +153,11 @@ class Win32Platform final : public Platform {
         SetWindowPos(static_cast<HWND>(window), HWND_TOPMOST, x, y, width, height, show);
     }
 
+    void setWindowPos(WindowHandle window, int x, int y, int width, int height) override {
+        const UINT show = windowHidden() ? SWP_NOACTIVATE : SWP_SHOWWINDOW;
+        SetWindowPos(static_cast<HWND>(window), HWND_NOTOPMOST, x, y, width, height, show);
+    }
+
     bool swapBuffers(DeviceContext dc) override {
         return SwapBuffers(static_cast<HDC>(dc)) != FALSE;
     }

@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -44,6 +45,31 @@ double startPositionTime(int position, double current) {
     }
 }
 
+// A grey quad over the whole picture, blended with the given factors; with
+// `overEverything` depth testing is off, so nothing of the scene hides it.
+void drawPictureLayer(GLenum source, GLenum destination, double grey, bool overEverything) {
+    glPushAttrib(~0u);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.0, static_cast<double>(0.1f), 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glPushMatrix();
+    glLoadIdentity();
+    gluLookAt(0, 3, 0, 0, 0, 0, 0, 0, 1);
+    glScalef(1.0f, 1.0f, 0.7f);
+    if (overEverything) glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(source, destination);
+    glDisable(GL_LIGHTING);
+    const auto g = static_cast<GLfloat>(grey);
+    glColor3f(g, g, g);
+    glDisable(GL_TEXTURE_2D);
+    drawBillboard(0.0, 50.0, 50.0);
+    glPopMatrix();
+    glPopAttrib();
+}
+
 void hideCursor() {
     platform::Platform& system = platform::current();
     while (system.showCursor(false) > -1) {
@@ -69,22 +95,30 @@ void initDemo() {
     buildTimeline();
     if (frameLogEnabled) context.openFrameLog(kFrameLogFile, 350.0);
     demoTime = 0.0;
+    showClock.sceneTime = 0.0;
 }
 
 void drawFrame() {
-    if (drawShowFrame(stepDemoClock)) return;
+    if (drawShowFrame(stepShowClock)) return;
     if (musicEnabled) closeMusic();
     if (windowRelease != nullptr) windowRelease();
     platform::current().exitProcess(0);
 }
 
-bool drawShowFrame(const std::function<void()>& advanceClock) {
+void stepShowClock() {
+    stepDemoClock();
+    showClock.sceneTime += showClock.frameDelta;
+}
+
+bool drawShowFrame(const std::function<void()>& advanceClock, const FrameShaper& shape) {
     RenderContext& context = renderContext();
     InputRecord& input = inputRecord();
     int cursorX = 0, cursorY = 0;
     platform::current().cursorPosition(cursorX, cursorY);
 
     advanceClock();
+    ShowParameters parameters;
+    if (shape) shape(showClock, parameters);
     if (frameLogEnabled) {
         const double step = std::max(frameDelta, static_cast<double>(0.00001f));
         context.storeFrameSample(1.0 / step, demoTime, 0);
@@ -95,15 +129,16 @@ bool drawShowFrame(const std::function<void()>& advanceClock) {
     input.mouseX = (cursorX - 320) * 0.04;
     input.mouseY = (cursorY - 320) * 0.04;
 
-    updateTimelineInput(demoTime, input);
+    updateTimelineInput(showClock, parameters.timeline, input);
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     context.textureSlotBase = 0;
     if (musicEnabled) std::memcpy(input.spectrum, musicSpectrum(), sizeof input.spectrum);
 
-    double step = frameDelta;
-    sceneParts[0]->render(step, windowRecord(), context, input);
+    if (auto* scene = dynamic_cast<MainScene*>(sceneParts[0])) scene->parameters = parameters.scene;
+    sceneParts[0]->renderAt(showClock, windowRecord(), context, input);
+    drawBrightnessLayer(parameters.brightness);
 
     if (demoTime > endTime) ending = true;
     if (startPosition >= 0 && frameCount == 1) {
@@ -132,25 +167,25 @@ double fadeOutStep() {
 }
 
 void drawFadeLayer(double level) {
-    glPushAttrib(~0u);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.0, static_cast<double>(0.1f), 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glPushMatrix();
-    glLoadIdentity();
-    gluLookAt(0, 3, 0, 0, 0, 0, 0, 0, 1);
-    glScalef(1.0f, 1.0f, 0.7f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
-    glDisable(GL_LIGHTING);
-    const auto grey = static_cast<GLfloat>(level);
-    glColor3f(grey, grey, grey);
-    glDisable(GL_TEXTURE_2D);
-    drawBillboard(0.0, 50.0, 50.0);
-    glPopMatrix();
-    glPopAttrib();
+    drawPictureLayer(GL_ZERO, GL_ONE_MINUS_SRC_COLOR, level, false);
+}
+
+void drawBrightnessLayer(double factor) {
+    if (factor == 1.0 || std::isnan(factor)) return;
+    if (factor < 1.0) {
+        // The picture times the factor.
+        drawPictureLayer(GL_ZERO, GL_SRC_COLOR, std::max(factor, 0.0), true);
+        return;
+    }
+    // The picture plus the picture times (f - 1): at most doubling it per
+    // pass, since GL clamps the colour to 1. Beyond 256 every lit pixel is
+    // white anyway.
+    double remaining = std::min(factor, 256.0);
+    while (remaining > 1.0) {
+        const double f = std::min(remaining, 2.0);
+        drawPictureLayer(GL_DST_COLOR, GL_ONE, f - 1.0, true);
+        remaining /= f;
+    }
 }
 
 void drawBrighteningLayer() {

@@ -2,11 +2,15 @@
 // Demo initialisation and the per-frame driver with the end of the demo.
 #include <functional>
 
+#include "runtime/show_clock.h"
+#include "sync/show_parameters.h"
+
 class ScenePart;
 
 inline ScenePart* sceneParts[1] = {};
-inline bool ending = false;
-inline double fadeStart = -1.0;
+// The program's clock record's fade fields under the driver's names.
+inline bool& ending = showClock.ending;
+inline double& fadeStart = showClock.fadeStart;
 inline double fadeRate = static_cast<double>(0.35f);
 inline int frameCount = 0;
 inline int startPosition = -4;
@@ -28,13 +32,22 @@ void initDemo();
 // Draws one frame into the back buffer with the clock on the timer and the
 // music; ends the process when the fade-out is complete.
 void drawFrame();
-// One frame of the show, the same for the program and the capture tool:
-// `advanceClock` sets frameDelta and advances demoTime (the program steps by
-// the timer and the music, the capture tool by a fixed step); then the
-// statistics, the timeline, the scene, the end test, the title, the fade and
-// the brightening layer. Returns false when the fade-out is complete: that
-// last, black frame is not to be shown and the show ends.
-bool drawShowFrame(const std::function<void()>& advanceClock);
+// The show's own clock for one frame: the demo clock's step (timer and
+// music), and the scene time advanced by it.
+void stepShowClock();
+
+// Sets what a maker shaped for the frame whose clock record has just been
+// set: the scene time drawn and the show's parameters.
+using FrameShaper = std::function<void(ShowClock& clock, ShowParameters& parameters)>;
+
+// One frame of the show, the same for the program, the capture tool and the
+// makers' player: `advanceClock` sets the program's clock record (the
+// program steps by the timer and the music, the capture tool by a fixed
+// step, a player as it is told), `shape`, when given, shapes the frame; then
+// the statistics, the timeline, the scene, the brightness, the end test, the
+// title, the fade and the brightening layer. Returns false when the fade-out
+// is complete: that last, black frame is not to be shown and the show ends.
+bool drawShowFrame(const std::function<void()>& advanceClock, const FrameShaper& shape = {});
 
 // The fade level at demo time `time` of a fade that began at `start`, 0 to 1.
 double fadeLevel(double time, double start);
@@ -43,5 +56,8 @@ double fadeLevel(double time, double start);
 double fadeOutStep();
 // Multiplies every pixel of the picture by (1 - level).
 void drawFadeLayer(double level);
+// Multiplies every pixel of the picture by `factor` (0 or more; 1 changes
+// nothing and draws nothing).
+void drawBrightnessLayer(double factor);
 // Adds 0.018 to every colour channel (behind overlayEnabled).
 void drawBrighteningLayer();

@@ -2,7 +2,6 @@
 
 #include "runtime/demo_clock.h"
 #include "runtime/driver/demo_driver.h"
-#include "scene/main_scene.h"
 
 double frameTime(long frame, FrameRate rate) {
     return static_cast<double>(frame * rate.divisor) / rate.fps;
@@ -35,16 +34,19 @@ FrameMoment frameMoment(long frame, FrameRate rate) {
     return moment;
 }
 
-bool drawFrameAtMoment(const FrameMoment& moment) {
+bool drawFrameAtMoment(const FrameMoment& moment, const FrameShaper& shape) {
     demoTime = moment.before;
-    static_cast<MainScene*>(sceneParts[0])->timeAccumulator = moment.before;
+    showClock.sceneTime = moment.before;
     ending = moment.ending;
     fadeStart = moment.fadeStart;
     const double step = moment.step;
-    return drawShowFrame([step] {
-        frameDelta = step;
-        demoTime += step;
-    });
+    return drawShowFrame(
+        [step] {
+            frameDelta = step;
+            demoTime += step;
+            showClock.sceneTime += step;
+        },
+        shape);
 }
 
 FrameMoment stillMoment(double at) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "runtime/driver/demo_driver.h"
+
 // The capture tool's clock: frame k of a run at fps / divisor frames per
 // second shows demo time k * divisor / fps, rounded once. The step from one
 // frame's time to the next is then exact in floating point (the two times
@@ -32,8 +34,9 @@ struct FrameMoment {
 FrameMoment frameMoment(long frame, FrameRate rate);
 // Puts the demo clock, the scene's clock and the fade where `moment` says and
 // draws that frame through the program's frame function into the current
-// GL context. False once the fade-out is complete (that frame is not shown).
-bool drawFrameAtMoment(const FrameMoment& moment);
+// GL context, shaped by `shape` when given. False once the fade-out is
+// complete (that frame is not shown).
+bool drawFrameAtMoment(const FrameMoment& moment, const FrameShaper& shape = {});
 // A still at scene time `at`: one step from 0; past the end time the fade is
 // taken to have begun as in a run at 60 fps.
 FrameMoment stillMoment(double at);

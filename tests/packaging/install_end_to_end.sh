@@ -18,6 +18,13 @@ check_installed "" "$prefix" || exit 1
     --png "$work/reference.png") || fail "build's capture tool"
 check_installed_capture "$prefix/bin/brontavik-capture" "$work/reference.png" "$work/still.png" || exit 1
 
+# The installed brontavik-edit finds the show's data from an unrelated
+# folder: it plays (an empty track folder, no editor) until it is stopped.
+mkdir "$work/tracks"
+(cd / && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy BRONTAVIK_NO_MESSAGE_BOXES=1 \
+    timeout 5 "$prefix/bin/brontavik-edit" --play --tracks "$work/tracks" 2>"$work/edit.err")
+[[ $? == 124 && ! -s "$work/edit.err" ]] || fail "installed brontavik-edit: $(cat "$work/edit.err")"
+
 # The launcher from an unrelated folder: the title shows the statistics once
 # frames are drawn; closing the window ends the show with exit code 0.
 cat >"$work/play.sh" <<'INNER'

@@ -3,7 +3,7 @@
 # metadata validate. Sourced; defines check_installed ROOT PREFIX.
 check_installed() {
     local root=$1 prefix=$2 p="$1$2" missing=()
-    local want=(bin/brontavik libexec/brontavik/brontavik bin/brontavik-capture bin/jpeg-decode
+    local want=(bin/brontavik libexec/brontavik/brontavik bin/brontavik-capture bin/brontavik-edit bin/jpeg-decode
         bin/model3ds-info share/brontavik/music/music.ogg share/man/man1/brontavik.1.gz
         share/doc/brontavik/copyright share/doc/brontavik/screenshot.png)
     for name in blob41bc clouds4 clouds4a codergr merry superfilm3; do
@@ -13,7 +13,7 @@ check_installed() {
         want+=("share/icons/hicolor/${size}x${size}/apps/brontavik.png")
     done
     # A tool that answers --help has a manual page made from it.
-    for tool in brontavik-capture jpeg-decode model3ds-info; do
+    for tool in brontavik-capture brontavik-edit jpeg-decode model3ds-info; do
         "$p/bin/$tool" --help >/dev/null 2>&1 && want+=("share/man/man1/$tool.1.gz")
     done
     for f in "${want[@]}"; do [[ -s "$p/$f" ]] || missing+=("$f"); done

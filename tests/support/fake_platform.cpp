@@ -87,6 +87,10 @@ void FakePlatform::setWindowPosTopmost(WindowHandle, int x, int y, int w, int h)
     ok("setWindowPosTopmost " + std::to_string(x) + "," + std::to_string(y) + " " +
        std::to_string(w) + "x" + std::to_string(h));
 }
+void FakePlatform::setWindowPos(WindowHandle, int x, int y, int w, int h) {
+    ok("setWindowPos " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(w) +
+       "x" + std::to_string(h));
+}
 bool FakePlatform::swapBuffers(DeviceContext) {
     return ok("swapBuffers");
 }

@@ -67,6 +67,7 @@ class FakePlatform : public platform::Platform {
     void setForegroundWindow(platform::WindowHandle) override;
     void setFocus(platform::WindowHandle) override;
     void setWindowPosTopmost(platform::WindowHandle, int x, int y, int w, int h) override;
+    void setWindowPos(platform::WindowHandle, int x, int y, int w, int h) override;
     bool swapBuffers(platform::DeviceContext) override;
     bool releaseDeviceContext(platform::WindowHandle, platform::DeviceContext) override;
     bool destroyWindow(platform::WindowHandle) override;

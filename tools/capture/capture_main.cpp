@@ -61,6 +61,7 @@ int bench(const CaptureOptions& options) {
     ShowRenderer show;
     std::string error;
     if (!show.open(options.width, options.height, options.supersample, error)) return fail(error);
+    show.shapeWith(options.tracks);
     const FrameRate rate{60, 1};
     const long frames = showFrameCount(rate);
     const platform::GlCounts countsBefore = platform::glCounts();
@@ -133,6 +134,7 @@ int captureSequence(const CaptureOptions& options) {
     plan.jobs = jobs;
     plan.pictureOnly = video;
     if (!video) plan.pngFolder = options.path;
+    plan.tracks = options.tracks;
 
     // Ctrl-C ends the render between frames; the reads and writes it
     // interrupts return rather than restart.
@@ -234,6 +236,7 @@ int main(int argc, char** argv) {
     if (const int done = takeCaptureOptions(argc, argv, options); done >= 0) return done;
     std::string error;
     if (options.gl != platform::glLibrary().name) return runWithGl(argv, options.gl);
+    if (!readCaptureTracks(options, error)) return fail(error);
     if (!enterShowFolder(options.path, error)) return fail(error);
     if (!inputsReadable(options.mode == CaptureOptions::Mode::Video, error)) return fail(error);
     switch (options.mode) {

@@ -60,6 +60,7 @@ int captureFrames(const CaptureOptions& options) {
     std::string error;
     ShowRenderer show;
     if (!show.open(options.width, options.height, options.supersample, error)) return fail(error);
+    show.shapeWith(options.tracks);
     std::signal(SIGINT, onInterrupt);
     ProgressMeter progress(frames, false);
     std::vector<std::uint8_t> pixels;
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brontavik-capture: %s\n", refused.c_str());
         return 2;
     }
+    if (!readCaptureTracks(options, error)) return fail(error);
     if (!enterShowFolder(options.path, error)) return fail(error);
     if (!inputsReadable(false, error)) return fail(error);
     if (options.mode == CaptureOptions::Mode::Still)

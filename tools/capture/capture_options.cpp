@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sync/show_tracks.h"
+#include "sync/track_file.h"
+
 namespace {
 
 bool parseNumber(const char* text, double& value) {
@@ -82,7 +85,7 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
         }
         static const char* const kTakesValue[] = {"--at",    "--png",   "--fps",    "--frames",
                                                   "--video", "--size",  "--preset", "--supersample",
-                                                  "--jobs",  "--range", "--gl"};
+                                                  "--jobs",  "--range", "--gl",     "--tracks"};
         bool known = false;
         for (const char* name : kTakesValue) known = known || arg == name;
         if (!known) {
@@ -137,6 +140,9 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
             if (value != "system" && value != "layer")
                 return bad(arg, value, "takes system or layer");
             options.gl = value;
+        } else if (arg == "--tracks") {
+            if (value.empty()) return bad(arg, value, "takes a folder");
+            options.tracksFolder = value;
         }
     }
     if (!sizePreset.empty()) {
@@ -192,6 +198,12 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
         }
     }
     return true;
+}
+
+bool readCaptureTracks(CaptureOptions& options, std::string& error) {
+    options.tracks = makeShowTrackSet();
+    if (options.tracksFolder.empty()) return true;
+    return loadTrackFiles(options.tracksFolder, options.tracks, error);
 }
 
 int takeCaptureOptions(int argc, char** argv, CaptureOptions& options) {

@@ -1,5 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
+
+#include "sync/sync_track.h"
 
 // What brontavik-capture was asked to do.
 struct CaptureOptions {
@@ -17,11 +20,22 @@ struct CaptureOptions {
     long first = 0;       // --range FIRST:LAST: frame numbers, both included; last -1 is the end
     long last = -1;
     std::string gl = "system";  // --gl: "system" (GL 1.x) or "layer" (fixed-function layer)
+    // --tracks: a folder of sync editor tracks (sync_NAME.track) to shape the
+    // show with, read at the row of each frame's demo time.
+    std::string tracksFolder;
+    // The show's tracks, read from tracksFolder by readCaptureTracks (none
+    // keyed without it).
+    std::vector<SyncTrack> tracks;
 };
 
 // Parses the command line; on a bad one returns false with `error` set, an
 // error that names the argument at fault.
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& error);
+
+// Reads the tracks of --tracks into options.tracks (relative to the current
+// folder); false with the file and the reason when the folder or a file
+// cannot be read or a file is damaged.
+bool readCaptureTracks(CaptureOptions& options, std::string& error);
 
 // Parses the command line and answers a bad one, --help and --version
 // itself (usage or version on the right stream). Returns the exit code when
@@ -44,4 +58,6 @@ inline constexpr const char* kCaptureUsage =
     "  --jobs N                 render in N processes (default: one per core)\n"
     "  --range FIRST:LAST       only frames FIRST to LAST (numbered from 0)\n"
     "  --gl system|layer        draw with the system's GL 1.x (default) or with the\n"
-    "                           fixed-function layer over OpenGL ES 3";
+    "                           fixed-function layer over OpenGL ES 3\n"
+    "  --tracks DIR             shape the show with the sync editor's tracks in DIR\n"
+    "                           (sync_NAME.track), read at each frame's demo time";

@@ -68,6 +68,7 @@ bool readAll(int fd, void* data, size_t bytes) {
     ShowRenderer show;
     std::string error;
     if (!show.open(plan.width, plan.height, plan.supersample, error)) failWorker(index, error);
+    show.shapeWith(plan.tracks);
     std::vector<std::uint8_t> pixels;
     long passed = 0;  // frames before this one have gone through the GL
     for (long frame = plan.first + index; frame <= plan.last; frame += plan.jobs) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/driver/frame_clock.h"
+#include "sync/sync_track.h"
 
 // What a worker renders and what it sends back.
 struct WorkerPlan {
@@ -26,6 +27,8 @@ struct WorkerPlan {
     // When set, the worker writes each frame as a PNG itself under this
     // folder and sends back only its timings.
     std::string pngFolder;
+    // The show's tracks that shape every frame.
+    std::vector<SyncTrack> tracks;
 };
 
 // Time a frame took in its worker, seconds.

@@ -10,6 +10,7 @@
 #include "runtime/startup_options.h"
 #include "runtime/window_state.h"
 #include "scene/render_state.h"
+#include "sync/show_tracks.h"
 #include "tools/capture/capture_system.h"
 
 bool ShowRenderer::open(int width, int height, int supersample, std::string& error) {
@@ -36,15 +37,22 @@ bool ShowRenderer::open(int width, int height, int supersample, std::string& err
     return true;
 }
 
+void ShowRenderer::shapeWith(std::vector<SyncTrack> tracks) {
+    tracks_ = std::move(tracks);
+    shape_ = [this](ShowClock& clock, ShowParameters& parameters) {
+        shapeFrame(tracks_, clock, parameters);
+    };
+}
+
 bool ShowRenderer::renderFrame(const FrameMoment& moment) {
-    const bool shown = drawFrameAtMoment(moment);
+    const bool shown = drawFrameAtMoment(moment, shape_);
     glFinish();
     return shown;
 }
 
 void ShowRenderer::passOverFrame(const FrameMoment& moment) {
     glEnable(GL_RASTERIZER_DISCARD);
-    drawFrameAtMoment(moment);
+    drawFrameAtMoment(moment, shape_);
     glDisable(GL_RASTERIZER_DISCARD);
 }
 

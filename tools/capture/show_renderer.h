@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "runtime/driver/frame_clock.h"
+#include "sync/sync_track.h"
 #include "tools/capture/framing.h"
 #include "tools/capture/render_target.h"
 
@@ -17,6 +18,9 @@ class ShowRenderer {
     // Opens the window, initialises the demo and makes the framebuffer;
     // false with `error` set when it cannot.
     bool open(int width, int height, int supersample, std::string& error);
+    // Shapes every frame from now on with `tracks` (the show's, in order),
+    // read at the row of the frame's demo time.
+    void shapeWith(std::vector<SyncTrack> tracks);
     // Sets the demo clock and the fade to `moment` and renders that frame.
     // Returns false once the fade-out is complete (that frame is not shown).
     bool renderFrame(const FrameMoment& moment);
@@ -45,4 +49,6 @@ class ShowRenderer {
     PictureArea area_;
     RenderTarget target_;
     std::vector<std::uint8_t> picture_;
+    std::vector<SyncTrack> tracks_;
+    FrameShaper shape_;
 };

@@ -9,6 +9,7 @@
 bool captureStill(const CaptureOptions& options, std::string& error) {
     ShowRenderer show;
     if (!show.open(options.width, options.height, options.supersample, error)) return false;
+    show.shapeWith(options.tracks);
     if (!show.renderFrame(stillMoment(options.at))) {
         error = "the show has ended by then";
         return false;

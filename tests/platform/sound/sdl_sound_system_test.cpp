@@ -153,6 +153,40 @@ TEST_F(SdlSoundSystemTest, RepositioningMovesThePosition) {
     EXPECT_FALSE(sound.setCurrentPosition(3, 0));  // nothing plays there
 }
 
+TEST_F(SdlSoundSystemTest, PausedMusicIsSilentAndItsPositionStands) {
+    const std::string out = useDiskDriver("pause.raw");
+    SdlSoundSystem sound;
+    ASSERT_TRUE(sound.init(44100, 32, platform::kSoundInitGlobalFocus));
+    auto sample = sound.loadSample(-1, sound_test::writeSine("pause.ogg", 6.0, 440, 0.3).c_str(),
+                                   platform::kSampleNormal, 0, 0);
+    sound.playSound(-1, sample);
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(sound.setPaused(0, true));
+    const std::uint32_t held = sound.currentPosition(0);
+    const std::uint64_t writtenAtPause = sound.deviceFrames();
+    std::this_thread::sleep_for(400ms);
+    EXPECT_EQ(sound.currentPosition(0), held);
+    EXPECT_EQ(sound.frequency(0), 44100);
+    // Seeking while paused moves the position exactly, and it stays there.
+    ASSERT_TRUE(sound.setCurrentPosition(0, 2 * 44100));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(sound.currentPosition(0), 2u * 44100);
+    const std::uint64_t writtenPaused = sound.deviceFrames();
+    ASSERT_TRUE(sound.setPaused(0, false));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_GT(sound.currentPosition(0), 2u * 44100);
+    sound.close();
+
+    // The device kept running while paused, writing silence: every block
+    // after the one playing at the pause and before the resume is quiet.
+    const std::vector<std::int16_t> written = readRaw(out);
+    const std::size_t from = 2 * (writtenAtPause + 1024), to = 2 * (writtenPaused - 1024);
+    ASSERT_LT(from, to);
+    ASSERT_LE(to, written.size());
+    EXPECT_EQ(rms(written, from, to - from), 0.0);
+    EXPECT_GT(rms(written, to + 2 * 2048, 2 * 4096), 0.1);  // and sound again after
+}
+
 TEST_F(SdlSoundSystemTest, SpectrumOfAOneKilohertzTonePeaksInItsBin) {
     SdlSoundSystem sound;
     ASSERT_TRUE(sound.init(44100, 32, platform::kSoundInitGlobalFocus));

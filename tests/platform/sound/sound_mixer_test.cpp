@@ -179,6 +179,26 @@ TEST(SoundMixer, SeekMovesPositionAndSound) {
     EXPECT_FALSE(mixer.seek(5, 0));
 }
 
+TEST(SoundMixer, APausedChannelIsSilentAndResumesWhereItStood) {
+    SoundMixer mixer(44100, 32);
+    mixer.start(-1, open(sound_test::writeSine("pause.ogg", 3.0, 440, 0.3)));
+    EXPECT_GT(rms(block(mixer, 0)), 0.1);
+    ASSERT_TRUE(mixer.setPaused(0, true));
+    for (int k = 1; k <= 4; ++k) {
+        EXPECT_EQ(rms(block(mixer, k * kBlockNanos)), 0.0);
+        EXPECT_EQ(mixer.position(0, (k + 1) * kBlockNanos), 1024);
+    }
+    EXPECT_EQ(mixer.frequency(0), 44100);  // paused is not over
+    // Moving a paused channel moves its position, not its silence.
+    ASSERT_TRUE(mixer.seek(0, 44100));
+    EXPECT_EQ(rms(block(mixer, 5 * kBlockNanos)), 0.0);
+    EXPECT_EQ(mixer.position(0, 6 * kBlockNanos), 44100);
+    ASSERT_TRUE(mixer.setPaused(0, false));
+    EXPECT_GT(rms(block(mixer, 6 * kBlockNanos)), 0.1);
+    EXPECT_NEAR(mixer.position(0, 7 * kBlockNanos), 44100 + 1024, 1);
+    EXPECT_FALSE(mixer.setPaused(3, true));  // nothing plays there
+}
+
 TEST(SoundMixer, OtherSampleRatesAreResampledAndCountedInTheirOwnFrames) {
     SoundMixer mixer(44100, 32);
     mixer.start(-1, open(sound_test::writeSine("slow.ogg", 1.0, 1000, 0.5, 22050)));
