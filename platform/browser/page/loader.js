@@ -13,14 +13,16 @@ const programLoader = (() => {
               "does not offer the show's files whole.",
     browser: "Open the page in a current Chrome, Edge, Firefox or Safari.",
     fromDisk: "Open brontavik.html instead, the whole show in one file, which plays from disk. " +
-              "Or serve this folder: run  python3 -m http.server --bind 127.0.0.1 8000  in it " +
-              "and open http://127.0.0.1:8000/ in the browser.",
+              "Or serve this folder: run this command in it, then open http://127.0.0.1:8000/ " +
+              "in the browser.",
   };
 
+  // What failed, what the viewer can do, and the command that does it, if one does.
   class LoadProblem extends Error {
-    constructor(what, help) {
+    constructor(what, help, command = null) {
       super(what);
       this.help = help;
+      this.command = command;
     }
   }
 
@@ -140,7 +142,8 @@ const programLoader = (() => {
 
   function fromDisk(file) {
     return new LoadProblem(`This page was opened from disk, and the browser does not let a page ` +
-                           `opened from disk read the show's files (${file}).`, advice.fromDisk);
+                           `opened from disk read the show's files (${file}).`, advice.fromDisk,
+                           "python3 -m http.server --bind 127.0.0.1 8000");
   }
 
   function loadScript(file, factory) {

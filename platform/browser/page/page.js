@@ -97,6 +97,9 @@
     record.problems.push({what: problem.message, advice: problem.help});
     document.getElementById("failed-what").textContent = problem.message;
     document.getElementById("failed-advice").textContent = problem.help;
+    const command = document.getElementById("failed-command");
+    command.textContent = problem.command || "";
+    command.hidden = !problem.command;
     setState("failed");
   }
 
