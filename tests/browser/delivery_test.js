@@ -75,6 +75,27 @@ async function singleFileFromDisk(browser, problems) {
   check("the single file asks the network for nothing", blocked.length + elsewhere.length === 0,
         `${requested.length} requests, all of the file itself; ` +
             `elsewhere: ${JSON.stringify([...blocked, ...elsewhere])}`);
+
+  // Copies cut short, as an interrupted download leaves them: inside the
+  // data, and inside the program's glue before the page's scripts.
+  const whole = fs.readFileSync(singleFile);
+  const said = [];
+  for (const [share, expected] of [[0.6, /did not arrive whole: .*music and pictures \(brontavik\.data\)/],
+                                   [0.02, /did not arrive whole/]]) {
+    const cut = path.join(work, `cut-${share}.html`);
+    fs.writeFileSync(cut, whole.subarray(0, Math.floor(whole.length * share)));
+    const page = await context.newPage();
+    // The glue cut short is a syntax error of its own.
+    watchConsole(page, problems, {allowed: [/SyntaxError|Unexpected end of input|Invalid or unexpected token/]});
+    await page.goto(pathToFileURL(cut).href);
+    await page.waitForTimeout(1000);
+    const text = await page.locator("#stage").innerText();
+    said.push(`${share}: ${expected.test(text) ? "ok" : "not said"} (${JSON.stringify(text)})`);
+    await page.close();
+    fs.rmSync(cut);
+  }
+  check("a single file cut short says it did not arrive whole",
+        said.every((s) => /: ok/.test(s)), said.join("; "));
   await context.close();
 }
 

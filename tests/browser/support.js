@@ -67,7 +67,7 @@ const titleValue = (title, label) =>
 
 // Problems the page must not have. A failed download's own line from the
 // browser ("Failed to load resource") is only allowed where `refusals` says,
-// other lines where `allowed` (regular expressions) says. `mobile` makes a
+// other lines and page errors where `allowed` (regular expressions) says. `mobile` makes a
 // phone: a touch screen and the page's own viewport.
 async function openPage(browser, problems, options = {}) {
   const context = await browser.newContext({
@@ -89,7 +89,10 @@ function watchConsole(page, problems, options = {}) {
     if (options.allowed && options.allowed.some((r) => r.test(m.text()))) return;
     problems.push("console: " + m.text());
   });
-  page.on("pageerror", (e) => problems.push("page error: " + e.message));
+  page.on("pageerror", (e) => {
+    if (options.allowed && options.allowed.some((r) => r.test(e.message))) return;
+    problems.push("page error: " + e.message);
+  });
 }
 
 const waitForState = (page, states, timeout) =>

@@ -2,9 +2,10 @@
 // files, NAME.data) and makes instances of it; any page of the site can use
 // it for its own program. The files come from the site over HTTP, or from
 // the page itself where the build wrote them into it (the single-file page):
-// the glue as a script, the WebAssembly and the data as base64 text in data
-// blocks, each decoded straight into the one buffer that is then used and
-// the text let go. Every failure is a LoadProblem that says, in the viewer's
+// the glue as a script before the page's own, the WebAssembly and the data
+// as base64 text in data blocks at the end, each decoded, once the page is
+// parsed, straight into the one buffer that is then used, and the text let
+// go. A single-file page cut short is missing its data, and says so. Every failure is a LoadProblem that says, in the viewer's
 // words, what failed and what to do.
 "use strict";
 const programLoader = (() => {
@@ -63,15 +64,20 @@ const programLoader = (() => {
     return document.querySelector(`script[type="application/octet-stream"][data-file="${file}"]`);
   }
 
+  const lower = (what) => what.charAt(0).toLowerCase() + what.slice(1);
+  const damaged = (file, what, missing) => new LoadProblem(
+      "This page did not arrive whole: " +
+          (missing ? `${lower(what)} (${file}) cannot be found in it.`
+                   : `it holds only part of ${lower(what)} (${file}).`),
+      "Get the page again from where it came from.");
+
   // The block's bytes in a buffer of their own; the block leaves the page.
   function takeBlock(element, file, what) {
+    if (!element) throw damaged(file, what, true);
     const bytes = new Uint8Array(Number(element.dataset.bytes) || 0);
     const whole = bytes.length > 0 && decodeInto(element, bytes);
     element.remove();
-    if (!whole) {
-      throw new LoadProblem(`${what} (${file}) is damaged inside this page.`,
-                            "Get the page again from where it came from.");
-    }
+    if (!whole) throw damaged(file, what, false);
     return bytes;
   }
 
@@ -79,7 +85,7 @@ const programLoader = (() => {
     const bytes = takeBlock(element, file, what);
     if (element.dataset.compression !== "gzip") return WebAssembly.compile(bytes);
     if (typeof DecompressionStream !== "function") {
-      throw new LoadProblem(`This browser cannot unpack ${what.toLowerCase()} (${file}).`,
+      throw new LoadProblem(`This browser cannot unpack ${lower(what)} (${file}).`,
                             advice.browser);
     }
     // Unpacked as it is compiled: the unpacked bytes are never held here.
@@ -180,16 +186,21 @@ const programLoader = (() => {
     const cannotStart = (e) => new LoadProblem(
         `${program.what.wasm} (${wasmFile}) could not be started: ${e.message}.`, advice.download);
 
+    // A single-file page (its glue written in) holds its data at its end.
+    const inlined = document.querySelector(`script[data-file="${program.name}.js"]`) !== null;
+    if (inlined && document.readyState === "loading") {
+      await new Promise((resolve) => document.addEventListener("DOMContentLoaded", resolve));
+    }
     const wasmBlock = block(wasmFile);
-    const compiled = (wasmBlock ? compileBlock(wasmBlock, wasmFile, program.what.wasm)
+    const compiled = (inlined ? compileBlock(wasmBlock, wasmFile, program.what.wasm)
                                 : download(wasmFile, program.what.wasm, progress).then(
                                       (bytes) => WebAssembly.compile(bytes)))
                          .catch((e) => { throw e instanceof LoadProblem ? e : cannotStart(e); });
     let data = Promise.resolve(null);
     if (program.what.data) {
       const dataBlock = block(dataFile);
-      data = dataBlock ? Promise.resolve(takeBlock(dataBlock, dataFile, program.what.data))
-                       : download(dataFile, program.what.data, progress);
+      data = inlined ? Promise.resolve().then(() => takeBlock(dataBlock, dataFile, program.what.data))
+                     : download(dataFile, program.what.data, progress);
     }
     const glue = typeof window[program.factory] === "function" ? Promise.resolve()
                : loadScript(`${program.name}.js`, program.factory);

@@ -6,12 +6,15 @@ written into it, so that it plays opened from disk and with no network.
 
 The page's stylesheets become <style> blocks, its scripts inline scripts and
 its icon a data: address; elements marked data-site-only (the service
-worker's registration, the web app manifest) are left out. Before the page's
-first script go the program: NAME.js as a script, NAME.wasm (gzip-packed)
-and NAME.data (when there is one) as base64 text in data blocks,
+worker's registration, the web app manifest) are left out. The program's
+glue, NAME.js, goes in as a script before the page's first script; NAME.wasm
+(gzip-packed) and NAME.data (when there is one) go last, before </body>, as
+base64 text in data blocks,
 <script type="application/octet-stream" data-file=... data-bytes=...>, which
-the page's loader (loader.js) decodes into the buffers the program uses.
-Anything the page would still fetch from the site is an error.
+the page's loader (loader.js) decodes into the buffers the program uses once
+the page is parsed. Being last, a file cut short loses its data first, and
+the page, already running, says so. Anything the page would still fetch from
+the site is an error.
 """
 import argparse
 import base64
@@ -55,12 +58,11 @@ def data_block(path, packed):
             f'data-bytes="{len(body)}"{compression}>{base64.b64encode(body).decode()}</script>\n')
 
 
-def program_blocks(site, name):
+def data_blocks(site, name):
     blocks = data_block(site / f"{name}.wasm", packed=True)
     if (site / f"{name}.data").is_file():
         blocks += data_block(site / f"{name}.data", packed=False)
-    glue = inline_text(site / f"{name}.js", "script")
-    return blocks + f'<script data-file="{name}.js">{glue}</script>\n'
+    return blocks
 
 
 def single_file(site, page, program):
@@ -89,12 +91,16 @@ def single_file(site, page, program):
         script = f'<script{without(attribute_text, "src", "onerror")}>{text}</script>'
         if not inserted:
             inserted = True
-            script = program_blocks(site, program) + script
+            glue = inline_text(site / f"{program}.js", "script")
+            script = f'<script data-file="{program}.js">{glue}</script>\n' + script
         return script
 
     html = TAG.sub(replace, html)
     if not inserted:
         fail(f"{page} loads no script, so there is no place for the program")
+    if html.count("</body>") != 1:
+        fail(f"{page} needs one </body>, before which the program's data goes")
+    html = html.replace("</body>", data_blocks(site, program) + "</body>")
     left = LOCAL_REFERENCE.findall(re.sub(r"<script\b[^>]*>.*?</script>", "", html, flags=re.S))
     if left:
         fail(f"{page} still refers to files of the site: {', '.join(left)}")
