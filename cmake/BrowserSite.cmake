@@ -36,7 +36,8 @@ endfunction()
 
 # brontavik_site_icon(SIZE): the show's icon drawn at SIZE pixels, as icon-SIZE.png.
 function(brontavik_site_icon size)
-    brontavik_site_copy(${BRONTAVIK_ICON_DIR}/${size}x${size}/apps/brontavik.png AS icon-${size}.png)
+    set(drawn ${BRONTAVIK_ICON_DIR}/${size}x${size}/apps/brontavik.png)
+    brontavik_site_copy(${drawn} AS icon-${size}.png)
 endfunction()
 
 # brontavik_site_program(TARGET [DATA]): the program's NAME.js and NAME.wasm

@@ -70,7 +70,8 @@ async function singleFileFromDisk(browser, problems) {
   // The base64 text is decoded into the program's buffers and let go.
   const left = await page.evaluate(
       () => document.querySelectorAll('script[type="application/octet-stream"]').length);
-  check("the single file keeps no copy of its inlined text", left === 0, `${left} data blocks left`);
+  check("the single file keeps no copy of its inlined text", left === 0,
+        `${left} data blocks left`);
   const elsewhere = requested.filter((r) => !r.startsWith(address) && !r.startsWith("data:"));
   check("the single file asks the network for nothing", blocked.length + elsewhere.length === 0,
         `${requested.length} requests, all of the file itself; ` +
@@ -80,13 +81,15 @@ async function singleFileFromDisk(browser, problems) {
   // data, and inside the program's glue before the page's scripts.
   const whole = fs.readFileSync(singleFile);
   const said = [];
-  for (const [share, expected] of [[0.6, /did not arrive whole: .*music and pictures \(brontavik\.data\)/],
-                                   [0.02, /did not arrive whole/]]) {
+  const cuts = [[0.6, /did not arrive whole: .*music and pictures \(brontavik\.data\)/],
+                [0.02, /did not arrive whole/]];
+  for (const [share, expected] of cuts) {
     const cut = path.join(work, `cut-${share}.html`);
     fs.writeFileSync(cut, whole.subarray(0, Math.floor(whole.length * share)));
     const page = await context.newPage();
     // The glue cut short is a syntax error of its own.
-    watchConsole(page, problems, {allowed: [/SyntaxError|Unexpected end of input|Invalid or unexpected token/]});
+    watchConsole(page, problems,
+                 {allowed: [/SyntaxError|Unexpected end of input|Invalid or unexpected token/]});
     await page.goto(pathToFileURL(cut).href);
     await page.waitForTimeout(1000);
     const text = await page.locator("#stage").innerText();
@@ -109,7 +112,8 @@ const keptCaches = (page) => page.evaluate(async () => {
   const names = await caches.keys();
   return Promise.all(names.map(async (n) => [n, (await (await caches.open(n)).keys()).length]));
 });
-const hasMark = (page) => page.evaluate(() => document.querySelector('meta[name="build-mark"]') !== null);
+const hasMark = (page) =>
+  page.evaluate(() => document.querySelector('meta[name="build-mark"]') !== null);
 
 async function offlineSite(browser, problems) {
   // A copy of the site, since the test updates it.
@@ -147,9 +151,9 @@ async function offlineSite(browser, problems) {
     const index = path.join(folder, "index.html");
     fs.writeFileSync(index, fs.readFileSync(index, "utf8")
                                 .replace("<head>", '<head>\n<meta name="build-mark" content="2">'));
-    execFileSync("python3", [path.join(source, "platform/browser/site/make_service_worker.py"),
-                             "--site", folder,
-                             "--template", path.join(source, "platform/browser/page/service-worker.js"),
+    const tools = path.join(source, "platform/browser");
+    execFileSync("python3", [path.join(tools, "site/make_service_worker.py"), "--site", folder,
+                             "--template", path.join(tools, "page/service-worker.js"),
                              "--output", path.join(folder, "service-worker.js"),
                              ...Object.keys(first.files)]);
     const second = workerBuild(folder);
@@ -170,7 +174,8 @@ async function offlineSite(browser, problems) {
     await waitForState(page, ["ready", "failed"], 60000).catch(() => {});
     const state = await page.evaluate(() => window.brontavik.state);
     check("the update is kept for offline play in place of the old build",
-          state === "ready" && await hasMark(page), `${state}, ${JSON.stringify(await keptCaches(page))}`);
+          state === "ready" && await hasMark(page),
+          `${state}, ${JSON.stringify(await keptCaches(page))}`);
   } finally {
     await context.close();
     await server.stop();
@@ -213,7 +218,8 @@ async function embedded(browser, problems, allow) {
   const folder = fs.mkdtempSync(path.join(work, "embedder-"));
   const attribute = allow ? ' allow="autoplay; fullscreen"' : "";
   fs.writeFileSync(path.join(folder, "index.html"),
-                   "<!doctype html><title>A party's page</title><link rel=\"icon\" href=\"data:,\">" +
+                   "<!doctype html><title>A party's page</title>" +
+                   '<link rel="icon" href="data:,">' +
                    `<body style="margin:0"><iframe src="${url}" width="640" height="400"` +
                    `${attribute} style="border:0"></iframe>`);
   const embedder = await serveFolder(folder);
@@ -242,7 +248,8 @@ async function embedded(browser, problems, allow) {
   const framed = await framing(frame);
   check(`embedded ${how}, ${allow ? "the F key" : "the control"} leaves ${wanted} and the show ` +
             "plays on, framed in the frame",
-        left[0] === "off" && left[1] === "playing" && framed.ok, `${left.join(", ")}, ${framed.text}`);
+        left[0] === "off" && left[1] === "playing" && framed.ok,
+        `${left.join(", ")}, ${framed.text}`);
   await page.context().close();
   await embedder.stop();
   fs.rmSync(folder, {recursive: true, force: true});

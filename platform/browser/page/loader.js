@@ -5,7 +5,8 @@
 // the glue as a script before the page's own, the WebAssembly and the data
 // as base64 text in data blocks at the end, each decoded, once the page is
 // parsed, straight into the one buffer that is then used, and the text let
-// go. A single-file page cut short is missing its data, and says so. Every failure is a LoadProblem that says, in the viewer's
+// go. A single-file page cut short is missing its data, and says so.
+// Every failure is a LoadProblem that says, in the viewer's
 // words, what failed and what to do.
 "use strict";
 const programLoader = (() => {
@@ -13,9 +14,8 @@ const programLoader = (() => {
     download: "Check the connection and reload the page. If this keeps happening, the site " +
               "does not offer the show's files whole.",
     browser: "Open the page in a current Chrome, Edge, Firefox or Safari.",
-    fromDisk: "Open brontavik.html instead, the whole show in one file, which plays from disk. " +
-              "Or serve this folder: run this command in it, then open http://127.0.0.1:8000/ " +
-              "in the browser.",
+    serve: "Serve this folder: run this command in it, then open http://127.0.0.1:8000/ in " +
+           "the browser.",
   };
 
   // What failed, what the viewer can do, and the command that does it, if one does.
@@ -102,14 +102,14 @@ const programLoader = (() => {
 
   // The file's bytes, read as they arrive; a refusal, a broken connection
   // or a body shorter than announced is a LoadProblem naming the file.
-  async function download(file, what, progress) {
+  async function download(file, what, progress, singleFile) {
     const failed = (why) => new LoadProblem(`${what} (${file}) could not be loaded: ${why}.`,
                                             advice.download);
     let response;
     try {
       response = await fetch(file);
     } catch (e) {
-      if (location.protocol === "file:") throw fromDisk(file);
+      if (location.protocol === "file:") throw fromDisk(file, singleFile);
       throw failed("the connection failed");
     }
     if (!response.ok) {
@@ -146,9 +146,14 @@ const programLoader = (() => {
     return bytes;
   }
 
-  function fromDisk(file) {
+  // Browsers do not let a page opened from disk read files beside it.
+  function fromDisk(file, singleFile) {
+    const instead = singleFile ? `Open ${singleFile} instead: everything in one file, which ` +
+                                 "plays from disk. Or serve this folder: run this command in it, " +
+                                 "then open http://127.0.0.1:8000/ in the browser."
+                               : advice.serve;
     return new LoadProblem(`This page was opened from disk, and the browser does not let a page ` +
-                           `opened from disk read the show's files (${file}).`, advice.fromDisk,
+                           `opened from disk read its files (${file}).`, instead,
                            "python3 -m http.server --bind 127.0.0.1 8000");
   }
 
@@ -166,9 +171,10 @@ const programLoader = (() => {
 
   // --- Both --------------------------------------------------------------
 
-  // program: {name, factory, what: {wasm, data}}: the files' stem, the
-  // function the glue defines (Emscripten's EXPORT_NAME), and how the page
-  // names the WebAssembly and the data to the viewer (data: null without).
+  // program: {name, factory, what: {wasm, data}, singleFile}: the files'
+  // stem, the function the glue defines (Emscripten's EXPORT_NAME), how the
+  // page names the WebAssembly and the data to the viewer (data: null
+  // without), and the build's single-file page, if it makes one.
   // onProgress(fraction) follows the downloads.
   // Resolves to {compiled, data, factory}, ready for instantiate.
   async function load(program, onProgress = () => {}) {
@@ -192,15 +198,16 @@ const programLoader = (() => {
       await new Promise((resolve) => document.addEventListener("DOMContentLoaded", resolve));
     }
     const wasmBlock = block(wasmFile);
+    const fetched = (file, what) => download(file, what, progress, program.singleFile);
     const compiled = (inlined ? compileBlock(wasmBlock, wasmFile, program.what.wasm)
-                                : download(wasmFile, program.what.wasm, progress).then(
-                                      (bytes) => WebAssembly.compile(bytes)))
+                              : fetched(wasmFile, program.what.wasm)
+                                    .then((bytes) => WebAssembly.compile(bytes)))
                          .catch((e) => { throw e instanceof LoadProblem ? e : cannotStart(e); });
     let data = Promise.resolve(null);
     if (program.what.data) {
       const dataBlock = block(dataFile);
-      data = inlined ? Promise.resolve().then(() => takeBlock(dataBlock, dataFile, program.what.data))
-                     : download(dataFile, program.what.data, progress);
+      const taken = () => takeBlock(dataBlock, dataFile, program.what.data);
+      data = inlined ? Promise.resolve().then(taken) : fetched(dataFile, program.what.data);
     }
     const glue = typeof window[program.factory] === "function" ? Promise.resolve()
                : loadScript(`${program.name}.js`, program.factory);

@@ -10,6 +10,7 @@
     name: "brontavik",
     factory: "createBrontavik",
     what: {wasm: "The program", data: "The music and pictures"},
+    singleFile: "brontavik.html",
   };
   const {LoadProblem, advice} = programLoader;
   const stage = document.getElementById("stage");
