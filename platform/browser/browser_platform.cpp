@@ -42,8 +42,9 @@ class BrowserPlatform final : public Platform {
     }
 
     // The page can always show its canvas full-screen at 4:3 with black
-    // bars when the browser offers the Fullscreen API; the switch itself
-    // happens on the start gesture, which a browser asks for.
+    // bars: through the Fullscreen API, or by filling the window where the
+    // browser has none or the page may not use it (an embedding frame);
+    // the switch itself happens on the start gesture, which a browser asks for.
     bool changeDisplayMode(int width, int height, int bits) override {
         if (width <= 0 || height <= 0 || (bits != 32 && bits != 24)) return false;
         if (!pageFullscreenAvailable()) return false;
@@ -53,10 +54,7 @@ class BrowserPlatform final : public Platform {
 
     bool restoreDisplayMode() override {
         fullscreenWanted_ = false;
-        if (inFullscreen_) {
-            leavingFullscreen_ = true;
-            pageSetFullscreen(false);
-        }
+        leaveFullscreen();
         return true;
     }
 
@@ -260,7 +258,7 @@ class BrowserPlatform final : public Platform {
         soundSystem().close();
         emscripten_cancel_main_loop();
         stopListening();
-        if (inFullscreen_) pageSetFullscreen(false);
+        leaveFullscreen();
         pageShowEnded(code);
     }
 
@@ -292,8 +290,15 @@ class BrowserPlatform final : public Platform {
 
   private:
     void enterFullscreen() {
-        // A refusal leaves the canvas scaled in the page, the same picture.
+        // A refusal leaves the canvas filling the page, the same picture.
         if (popup_ && fullscreenWanted_ && !inFullscreen_) pageSetFullscreen(true);
+    }
+
+    // Full screen, or the filled window, ends; leaving full screen on the
+    // program's own word is not the viewer's Escape.
+    void leaveFullscreen() {
+        if (inFullscreen_) leavingFullscreen_ = true;
+        pageSetFullscreen(false);
     }
 
     // The program draws while its window is not minimised: a hidden page
@@ -413,8 +418,10 @@ class BrowserPlatform final : public Platform {
         const bool wasFullscreen = p.inFullscreen_;
         p.inFullscreen_ = event->isFullscreen != 0;
         // The browser takes Escape to leave fullscreen and may keep the key
-        // from the page: leaving it is the viewer's Escape, held one frame.
-        if (wasFullscreen && !p.inFullscreen_ && !p.leavingFullscreen_) {
+        // from the page: leaving it while the show runs is the viewer's
+        // Escape, held one frame, unless the page's control or F key left it.
+        if (wasFullscreen && !p.inFullscreen_ && !p.leavingFullscreen_ && p.started_ &&
+            !pageFullscreenLeftByPage()) {
             p.queue_.push_back({WM_KEYDOWN, VK_ESCAPE, 0});
             p.heldBack_.push_back({WM_KEYUP, VK_ESCAPE, 0});
         }

@@ -16,6 +16,9 @@ EM_JS(void, pageSetFullscreen, (int on), {
     if (Module.page) Module.page.setFullscreen(on != 0);
 });
 
+EM_JS(int, pageFullscreenLeftByPage, (),
+      { return Module.page && Module.page.fullscreenLeftByPage() ? 1 : 0; });
+
 EM_JS(void, pageFocusCanvas, (), {
     if (Module.page) Module.page.focusCanvas();
 });
@@ -85,11 +88,9 @@ EM_JS(void, pageFrameDone, (double passMilliseconds, double demoTime, double sce
 });
 
 EM_JS(int, pageSceneTime, (double* seconds), {
-    const text = new URLSearchParams(location.search).get("at");
-    if (text === null || text.trim() === "") return 0;
-    const value = Number(text);
-    if (!Number.isFinite(value) || value < 0) return 0;
-    HEAPF64[seconds >> 3] = value;
+    const at = Module.page ? Module.page.sceneTime() : null;
+    if (at === null) return 0;
+    HEAPF64[seconds >> 3] = at;
     return 1;
 });
 

@@ -5,11 +5,15 @@
 // is a no-op where the page offers none.
 extern "C" {
 void pageSetTitle(const char* title);
-// True when the page can show the canvas full-screen (Fullscreen API).
+// True when the page can show the canvas full-screen: through the
+// Fullscreen API, or by filling the window where the browser has none.
 int pageFullscreenAvailable();
-// Asks the browser to enter or leave fullscreen; the answer comes later
-// as a fullscreenchange event.
+// Asks the page to enter or leave full screen; through the Fullscreen API
+// the answer comes later as a fullscreenchange event.
 void pageSetFullscreen(int on);
+// True when the last exit from full screen was asked for by the page (its
+// control or key, or pageSetFullscreen), not the browser's Escape.
+int pageFullscreenLeftByPage();
 void pageFocusCanvas();
 void pageSetCursorHidden(int hidden);
 // The message box over the canvas, with the program's exact caption and text.
@@ -33,7 +37,8 @@ void pageShowEnded(int exitCode);
 // A frame was drawn; `passMilliseconds` is what the program spent on it,
 // at these demo and scene times.
 void pageFrameDone(double passMilliseconds, double demoTime, double sceneTime);
-// The scene time of the page's ?at=SECONDS into `seconds`; 0 without one.
+// The scene time the page's address asks for (?at=SECONDS) into
+// `seconds`; 0 without one.
 int pageSceneTime(double* seconds);
 // The one frame at that scene time is drawn and held.
 void pageStillShown();

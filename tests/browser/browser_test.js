@@ -9,91 +9,22 @@
 //            GL context that comes back, Escape to the end state, play again
 //   failures the data file answering 404, cut short or with a damaged picture,
 //            a browser without WebGL 2
+//   delivery the single file from disk, the site offline, the multi-file page
+//            from disk, embedding, a phone (delivery_test.js); the single
+//            file in Firefox (firefox_test.js)
 //   console  no console error and no page error throughout
 // --bench plays the whole show at 800x600 and a part of it at 1920x1440 and
-// prints frame times, start-up times and the folder's download size instead.
+// prints frame times, start-up times (served, from disk, from the offline
+// cache) and the sizes of the site and of the single file instead.
 "use strict";
-const {chromium} = require("playwright-core");
-const {execFileSync} = require("child_process");
 const fs = require("fs");
 const path = require("path");
+const {url, work, mode, minimumPsnr, launchChromium, counts, check, desktopStill, psnr, brightest,
+       titleValue, openPage, waitForState, framesDrawn, waitForFrames} = require("./support");
+const delivery = require("./delivery_test");
+const firefox = require("./firefox_test");
 
-const [url, work, mode] = process.argv.slice(2);
 const stillTimes = [5, 20, 45, 79];
-const minimumPsnr = 35;
-
-const chromiumArgs = [
-  "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox", "--disable-quic",
-  "--no-first-run", "--disable-background-networking", "--disable-component-update",
-  "--disable-sync", "--autoplay-policy=user-gesture-required",
-];
-
-let passed = 0, failed = 0;
-function check(name, ok, detail) {
-  if (ok) passed += 1; else failed += 1;
-  console.log(`${ok ? "ok" : "not ok"} - ${name}${detail ? ": " + detail : ""}`);
-}
-
-// The desktop program's frame at scene time `at`, framed at `size`.
-function desktopStill(at, size = "800x600") {
-  const file = path.join(work, `desktop-${at}-${size}.png`);
-  if (!fs.existsSync(file)) {
-    execFileSync("./brontavik-capture", ["--at", String(at), "--size", size, "--png", file], {
-      cwd: process.env.BRONTAVIK_BIN,
-      env: {...process.env, SDL_VIDEODRIVER: "offscreen", LIBGL_ALWAYS_SOFTWARE: "1"},
-    });
-  }
-  return file;
-}
-
-// ImageMagick's PSNR over the colour channels, in dB ("inf" when equal).
-function psnr(a, b) {
-  let out;
-  try {
-    out = execFileSync("compare", ["-alpha", "off", "-metric", "PSNR", a, b, "null:"],
-                       {encoding: "utf8", stdio: ["ignore", "pipe", "pipe"]});
-  } catch (e) {
-    out = String(e.stderr || "");  // exit 1 means "different", not a failure
-  }
-  const text = String(out).trim();
-  return text === "inf" ? Infinity : parseFloat(text);
-}
-
-// The brightest channel value (0 to 1) of the picture's top 150 rows, above
-// the page's end-state text.
-function brightest(file) {
-  return parseFloat(execFileSync("convert", [file, "-alpha", "off", "-crop", "800x150+0+0",
-                                             "-format", "%[fx:maxima]", "info:"], {encoding: "utf8"}));
-}
-
-// A number of the title's statistics line ("Time:", "Aux:", ...).
-const titleValue = (title, label) =>
-  parseFloat((new RegExp(label + "(\\S+)").exec(title) || [])[1]);
-
-// Problems the page must not have. A failed download's own line from the
-// browser ("Failed to load resource") is only allowed where `refusals` says.
-async function openPage(browser, problems, options = {}) {
-  const context = await browser.newContext({
-    viewport: options.viewport || {width: 800, height: 600},
-    deviceScaleFactor: options.scale || 1,
-  });
-  const page = await context.newPage();
-  page.on("console", (m) => {
-    if (m.type() !== "error") return;
-    if (options.refusals && /Failed to load resource/.test(m.text())) return;
-    if (options.boxes && options.boxes.some((b) => m.text().includes(b))) return;
-    problems.push("console: " + m.text());
-  });
-  page.on("pageerror", (e) => problems.push("page error: " + e.message));
-  return page;
-}
-
-const waitForState = (page, states, timeout) =>
-  page.waitForFunction((s) => s.includes(window.brontavik.state), states, {timeout});
-const framesDrawn = (page) => page.evaluate(() => window.brontavik.passMilliseconds.length);
-const waitForFrames = (page, count, timeout = 30000) => page.waitForFunction(
-    (n) => window.brontavik.passMilliseconds.length >= n, count, {timeout});
-
 async function stills(browser, problems) {
   for (const t of stillTimes) {
     const page = await openPage(browser, problems);
@@ -306,8 +237,7 @@ async function failures(browser, problems) {
         /textures\/\w+\.jpg/.test(boxText), JSON.stringify(boxText));
   await damaged.context().close();
 
-  const without = await chromium.launch({executablePath: "/usr/bin/chromium", headless: true,
-                                         args: [...chromiumArgs, "--disable-webgl2"]});
+  const without = await launchChromium(["--disable-webgl2"]);
   const box = "Can't Create A GL Rendering Context.";
   const bare = await openPage(without, problems, {boxes: [box]});
   await bare.goto(url);
@@ -361,16 +291,11 @@ async function bench(browser, problems) {
   await benchPlay(browser, problems, "800x600", {}, 0);
   await benchPlay(browser, problems, "1920x1440",
                   {viewport: {width: 1280, height: 720}, scale: 2}, 20);
-  const site = process.env.SITE_DIR;
-  if (site) {
-    const bytes = fs.readdirSync(site).reduce((n, f) => n + fs.statSync(path.join(site, f)).size, 0);
-    console.log(`download size ${bytes} bytes`);
-  }
+  await delivery.startupFigures(browser, problems);
 }
 
 (async () => {
-  const browser = await chromium.launch({executablePath: "/usr/bin/chromium", headless: true,
-                                         args: chromiumArgs});
+  const browser = await launchChromium();
   const problems = [];
   try {
     if (mode === "--bench") {
@@ -379,6 +304,8 @@ async function bench(browser, problems) {
       await stills(browser, problems);
       await show(browser, problems);
       await failures(browser, problems);
+      await delivery.run(browser, problems);
+      await firefox.run(problems);
       check("no console error or page error", problems.length === 0, problems.join(" | "));
     }
   } catch (e) {
@@ -386,6 +313,6 @@ async function bench(browser, problems) {
   } finally {
     await browser.close();
   }
-  if (mode !== "--bench") console.log(`browser: ${passed} passed, ${failed} failed`);
-  process.exit(failed === 0 ? 0 : 1);
+  if (mode !== "--bench") console.log(`browser: ${counts.passed} passed, ${counts.failed} failed`);
+  process.exit(counts.failed === 0 ? 0 : 1);
 })();

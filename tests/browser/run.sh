@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The browser tests: serves the built folder on 127.0.0.1 and drives
-# headless Chromium through browser_test.js, which renders the desktop
-# frames to compare with through the native build's capture tool.
+# headless Chromium (and Firefox, for the single file) through
+# browser_test.js, which renders the desktop frames to compare with through
+# the native build's capture tool. The single file is the site's sibling,
+# brontavik.html.
 # Usage: tests/browser/run.sh SITE_DIR [--bench]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -36,5 +38,8 @@ for _ in $(seq 300); do
 done
 [[ -n "$port" ]] || { cat "$work/server.log" >&2; echo "browser tests: the server did not start" >&2; exit 1; }
 
-SITE_DIR="$site" BRONTAVIK_BIN="$root/build/bin" NODE_PATH="$work/node_modules" node "$root/tests/browser/browser_test.js" \
-    "http://127.0.0.1:$port/" "$work" "$@"
+# Firefox draws WebGL only with a display: the run gets an X server of its
+# own (headless Chromium does not use it).
+SITE_DIR="$site" SINGLE_FILE="$(dirname "$site")/brontavik.html" SOURCE_DIR="$root" \
+    BRONTAVIK_BIN="$root/build/bin" NODE_PATH="$work/node_modules" \
+    "$root/tests/support/with_display.sh" 1280x1024x24 node "$root/tests/browser/browser_test.js" "http://127.0.0.1:$port/" "$work" "$@"

@@ -1,12 +1,18 @@
-// The page around the program: downloads its three files (saying which one
-// failed and why, should one not arrive whole), creates the module and runs
-// main at once, so that the show is initialised while the page waits for
-// the viewer's start gesture (browsers let sound start only after one);
-// the gesture starts it, and the page does what the browser platform asks
-// of it (page_hooks.h). ?at=SECONDS draws that one scene time at once and
-// holds it.
+// The show's page around the program: loads it (loader.js), creates the
+// module and runs main at once, so that the show is initialised while the
+// page waits for the viewer's start gesture (browsers let sound start only
+// after one); the gesture starts it, and the page does what the browser
+// platform asks of it (page_hooks.h). ?at=SECONDS (address.js) draws that
+// one scene time at once and holds it.
 "use strict";
 (() => {
+  const program = {
+    name: "brontavik",
+    factory: "createBrontavik",
+    what: {wasm: "The program", data: "The music and pictures"},
+    singleFile: "brontavik.html",
+  };
+  const {LoadProblem, advice} = programLoader;
   const stage = document.getElementById("stage");
   const startButton = document.getElementById("start-button");
   const againButton = document.getElementById("again-button");
@@ -19,19 +25,13 @@
     ready: document.getElementById("start"),
     ended: document.getElementById("ended"),
   };
-  const advice = {
-    download: "Check the connection and reload the page. If this keeps happening, the site " +
-              "does not offer the show's files whole.",
-    browser: "Open the page in a current Chrome, Edge, Firefox or Safari.",
-  };
-
   // What tests and benchmarks read: the state, the audio clock, the times of
   // readiness, of the start gesture and of the first frame after it, the
   // title and demo time of that frame, each frame's time spent in the
   // program and interval since the previous frame, and what went wrong.
   const record = {
     state: "loading",
-    downloadedAt: null,  // the three files arrived (ms since navigation)
+    downloadedAt: null,  // the program and its data arrived (ms since navigation)
     readyAt: null,       // initialised and waiting for the gesture
     startGesture: null,
     firstFrame: null,
@@ -42,6 +42,7 @@
     problems: [],
     exitCode: null,
     canvasSize: () => [canvas().width, canvas().height],
+    fullscreen: () => fullscreen.mode(),
     audioTime: () => (audio() && audio().context ? audio().context.currentTime : null),
     analyser: () => (audio() ? audio().analyser : null),
     // The music's position in seconds, as the demo clock follows it.
@@ -59,7 +60,7 @@
   };
   window.brontavik = record;
 
-  let downloads = null;  // the three files, once all have arrived
+  let loaded = null;     // the program and its data, once they have arrived
   let current = null;    // the play on the stage: {module, page, ready, started}
   let next = null;       // the play made ready behind the end state, for "Play again"
   let lastFrame = null;
@@ -68,6 +69,8 @@
 
   const audio = () => current && current.module && current.module.webAudio;
   const canvas = () => document.getElementById("canvas");
+  const fullscreen = makeFullscreen(stage, document.getElementById("fullscreen-button"));
+  const refit = frameCanvas(stage, canvas);
 
   function setState(state) {
     record.state = state;
@@ -89,104 +92,21 @@
 
   // --- Loading ---------------------------------------------------------
 
-  class LoadProblem extends Error {
-    constructor(what, help) {
-      super(what);
-      this.help = help;
-    }
-  }
-
   function loadFailed(error) {
     const problem = error instanceof LoadProblem ? error
                   : new LoadProblem("The show could not be loaded: " + error, advice.download);
     record.problems.push({what: problem.message, advice: problem.help});
     document.getElementById("failed-what").textContent = problem.message;
     document.getElementById("failed-advice").textContent = problem.help;
+    const command = document.getElementById("failed-command");
+    command.textContent = problem.command || "";
+    command.hidden = !problem.command;
     setState("failed");
   }
 
-  const progress = {loaded: {}, total: {}};
-  function showProgress() {
-    const sum = (o) => Object.values(o).reduce((a, b) => a + b, 0);
-    const total = sum(progress.total);
-    const text = overlays.loading.querySelector("p");
-    const percent = Math.min(100, Math.floor(100 * sum(progress.loaded) / total));
-    text.textContent = total > 0 ? `Loading the show\u2026 ${percent} %` : "Loading the show\u2026";
-  }
-
-  // The file's bytes, read as they arrive; a refusal, a broken connection
-  // or a body shorter than announced is a LoadProblem naming the file.
-  async function download(name, what) {
-    const failed = (why) => new LoadProblem(`${what} (${name}) could not be loaded: ${why}.`,
-                                            advice.download);
-    let response;
-    try {
-      response = await fetch(name);
-    } catch (e) {
-      throw failed("the connection failed");
-    }
-    if (!response.ok) {
-      throw failed(`the server answered ${response.status}` +
-                   (response.statusText ? ` ${response.statusText}` : ""));
-    }
-    const announced = Number(response.headers.get("Content-Length"));
-    const whole = !response.headers.get("Content-Encoding") && announced > 0;
-    if (whole) progress.total[name] = announced;
-    const chunks = [];
-    let length = 0;
-    try {
-      const reader = response.body.getReader();
-      for (;;) {
-        const {done, value} = await reader.read();
-        if (done) break;
-        chunks.push(value);
-        length += value.length;
-        progress.loaded[name] = length;
-        showProgress();
-      }
-    } catch (e) {
-      throw failed("the download broke off");
-    }
-    if (whole && length !== announced) {
-      throw failed(`the download broke off after ${length} of ${announced} bytes`);
-    }
-    const bytes = new Uint8Array(length);
-    let at = 0;
-    for (const chunk of chunks) {
-      bytes.set(chunk, at);
-      at += chunk.length;
-    }
-    return bytes.buffer;
-  }
-
-  function loadScript(name) {
-    return new Promise((resolve, reject) => {
-      const script = document.createElement("script");
-      script.src = name;
-      script.onload = () => (typeof createBrontavik === "function" ? resolve()
-          : reject(new LoadProblem(`The program (${name}) could not be run.`, advice.download)));
-      script.onerror = () => reject(new LoadProblem(
-          `The program (${name}) could not be loaded.`, advice.download));
-      document.head.append(script);
-    });
-  }
-
-  async function downloadAll() {
-    if (typeof WebAssembly !== "object" || typeof fetch !== "function") {
-      throw new LoadProblem("This browser cannot run the show: it has no WebAssembly.",
-                            advice.browser);
-    }
-    const wasm = download("brontavik.wasm", "The program").then(async (bytes) => {
-      try {
-        return await WebAssembly.compile(bytes);
-      } catch (e) {
-        throw new LoadProblem(`The program (brontavik.wasm) could not be started: ${e.message}.`,
-                              advice.download);
-      }
-    });
-    const [module, data] = await Promise.all(
-        [wasm, download("brontavik.data", "The music and pictures"), loadScript("brontavik.js")]);
-    return {module, data};
+  function showProgress(fraction) {
+    overlays.loading.querySelector("p").textContent =
+        `Loading the show\u2026 ${Math.floor(100 * fraction)} %`;
   }
 
   // --- A play: one instance of the program on its own canvas -------------
@@ -198,36 +118,13 @@
     const play = {module: null, ready: false, started: false, ended: false, cursorHidden: false,
                   problems: []};
     play.page = pageFor(play);
-    const {module, data} = downloads;
-    play.module = await new Promise((resolve, reject) => {
-      const options = {
-        page: play.page,
-        canvas: canvas(),
-        noInitialRun: true,
-        instantiateWasm(imports, receive) {
-          WebAssembly.instantiate(module, imports).then(
-              (instance) => receive(instance, module),
-              (e) => reject(new LoadProblem(
-                  `The program (brontavik.wasm) could not be started: ${e.message}.`,
-                  advice.browser)));
-          return {};
-        },
-        getPreloadedPackage(name, size) {
-          if (data.byteLength !== size) {
-            throw new LoadProblem(`The music and pictures (brontavik.data) arrived incomplete: ` +
-                                  `${data.byteLength} of ${size} bytes.`, advice.download);
-          }
-          return data;
-        },
-        onAbort(what) {
-          play.page.problem(`The program stopped: ${what}.`, "Reload the page to try again.");
-        },
-      };
-      try {
-        createBrontavik(options).then(resolve, reject);
-      } catch (e) {
-        reject(e);
-      }
+    play.module = await programLoader.instantiate(loaded, {
+      page: play.page,
+      canvas: canvas(),
+      noInitialRun: true,
+      onAbort(what) {
+        play.page.problem(`The program stopped: ${what}.`, "Reload the page to try again.");
+      },
     });
     return play;
   }
@@ -247,15 +144,14 @@
   function pageFor(play) {
     const isCurrent = () => play === current;
     return {
-      fullscreenAvailable: () => Boolean(document.fullscreenEnabled && stage.requestFullscreen),
+      // Full screen, or the window filled where the browser has none.
+      fullscreenAvailable: () => true,
       setFullscreen(on) {
         if (!isCurrent()) return;
-        if (on) {
-          stage.requestFullscreen().catch(() => {});
-        } else if (document.fullscreenElement) {
-          document.exitFullscreen().catch(() => {});
-        }
+        if (on) fullscreen.enter(); else fullscreen.exit();
       },
+      fullscreenLeftByPage: () => fullscreen.leftByPage(),
+      sceneTime: () => pageAddress.at,
       focusCanvas: () => { if (isCurrent()) canvas().focus({preventScroll: true}); },
       setCursorHidden(hidden) {
         // The program hides it while it waits; over the start button it stays.
@@ -377,6 +273,7 @@
     const old = canvas();
     const replacement = old.cloneNode(false);
     old.replaceWith(replacement);
+    refit();
     observeCanvas(replacement);
     const gl = old.getContext("webgl2");
     const lose = gl && gl.getExtension("WEBGL_lose_context");
@@ -416,6 +313,8 @@
   }
 
   function gesture(event) {
+    // F is the full-screen key in every state; any other key may start.
+    if (fullscreen.handleKey(event)) return;
     if (event.type === "keydown" &&
         (event.repeat || ["Shift", "Control", "Alt", "Meta"].includes(event.key))) return;
     let play = null;
@@ -462,23 +361,20 @@
   window.addEventListener("error", (event) => uncaught(event.message));
   observeCanvas(canvas());
 
-  function sceneTimeParameter() {
-    const text = new URLSearchParams(location.search).get("at");
-    if (text === null) return {given: false};
-    const value = Number(text);
-    return {given: true, valid: text.trim() !== "" && Number.isFinite(value) && value >= 0};
-  }
-
-  const at = sceneTimeParameter();
-  if (at.given && !at.valid) {
+  if (pageAddress.notes.length > 0) {
     const note = document.getElementById("start-note");
-    note.textContent =
-        "?at= takes a scene time in seconds, 0 or more; the whole show plays instead.";
+    note.textContent = pageAddress.notes.join(" ");
     note.hidden = false;
   }
-  downloadAll().then((files) => {
-    downloads = files;
+  // A touch screen is tapped, not clicked.
+  if (matchMedia("(hover: none) and (pointer: coarse)").matches) {
+    startButton.textContent = "Tap to start";
+  }
+  programLoader.load(program, showProgress).then((files) => {
+    loaded = files;
     record.downloadedAt = performance.now();
+    // The site keeps its files for offline play (not in the single file).
+    if (typeof siteOffline === "object") siteOffline.register();
     return makePlay();
   }).then((play) => {
     current = play;
