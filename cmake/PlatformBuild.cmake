@@ -37,10 +37,8 @@ elseif(CMAKE_SYSTEM_NAME STREQUAL Windows)
     # run the programs under Wine (scripts/windows --test), not as GoogleTest
     # executables here.
     set(BRONTAVIK_PLATFORM win32)
-    # brontavik-edit (tools/edit) waits for the sync editor's connection on
-    # Winsock.
     set(BRONTAVIK_SKIPPED_FOLDERS platform/gl_layer tools/make-music tools/make-textures
-        tools/jpeg-decode tools/model3ds-info tools/edit)
+        tools/jpeg-decode tools/model3ds-info)
     set(BRONTAVIK_PACKAGING OFF)
     set(BRONTAVIK_TESTS OFF)
     set(BRONTAVIK_ASSET_DIR "" CACHE PATH "Folder holding music/music.ogg and textures/*.jpg")
