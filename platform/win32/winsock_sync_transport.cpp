@@ -152,8 +152,8 @@ class WinsockSyncTransport : public SyncTransport {
         if (ready == 0) return;  // not yet
         int problem = 0;
         int length = sizeof problem;
-        if (getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&problem),
-                       &length) != 0)
+        if (getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&problem), &length) !=
+            0)
             problem = WSAGetLastError();
         if (problem == 0 && FD_ISSET(socket_, &failed)) problem = WSAECONNREFUSED;
         if (problem != 0) return fail(reasonFor(problem));
