@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "platform/sync_transport.h"
+#include "platform/socket_sync_transport.h"
 
 namespace platform {
 namespace {
@@ -42,7 +42,7 @@ std::string reasonFor(int code) {
     }
 }
 
-class WinsockSyncTransport : public SyncTransport {
+class WinsockSyncTransport : public SocketSyncTransport {
   public:
     WinsockSyncTransport() {
         WSADATA data;
@@ -102,45 +102,15 @@ class WinsockSyncTransport : public SyncTransport {
         }
     }
 
-    State update() override {
-        if (state_ == State::Connecting) finishConnecting();
-        if (state_ == State::Open) flush();
-        if (state_ == State::Open) drain();
-        return state_;
-    }
-
-    void sendGreeting(std::span<const std::uint8_t> bytes) override { send(bytes); }
-
-    void send(std::span<const std::uint8_t> bytes) override {
-        if (state_ == State::Closed) return;
-        outgoing_.insert(outgoing_.end(), bytes.begin(), bytes.end());
-        if (state_ == State::Open) flush();
-    }
-
-    void takeReceived(std::vector<std::uint8_t>& into) override {
-        into.insert(into.end(), incoming_.begin(), incoming_.end());
-        incoming_.clear();
-    }
-
-    void close() override {
+  private:
+    void closeSocket() override {
         if (socket_ != INVALID_SOCKET) closesocket(socket_);
         socket_ = INVALID_SOCKET;
-        state_ = State::Closed;
-        outgoing_.clear();
-    }
-
-    std::string closeReason() const override { return reason_; }
-
-  private:
-    void fail(const std::string& reason) {
-        // What arrived before the end is still the caller's to read.
-        close();
-        reason_ = reason;
     }
 
     // Windows tells a connection that failed in the exception set, one that
     // is made in the write set.
-    void finishConnecting() {
+    void finishConnecting() override {
         fd_set writable, failed;
         FD_ZERO(&writable);
         FD_ZERO(&failed);
@@ -152,15 +122,15 @@ class WinsockSyncTransport : public SyncTransport {
         if (ready == 0) return;  // not yet
         int problem = 0;
         int length = sizeof problem;
-        if (getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&problem), &length) !=
-            0)
+        char* into = reinterpret_cast<char*>(&problem);
+        if (getsockopt(socket_, SOL_SOCKET, SO_ERROR, into, &length) != 0)
             problem = WSAGetLastError();
         if (problem == 0 && FD_ISSET(socket_, &failed)) problem = WSAECONNREFUSED;
         if (problem != 0) return fail(reasonFor(problem));
         state_ = State::Open;
     }
 
-    void flush() {
+    void flush() override {
         while (!outgoing_.empty()) {
             const int sent = ::send(socket_, reinterpret_cast<const char*>(outgoing_.data()),
                                     static_cast<int>(outgoing_.size()), 0);
@@ -173,9 +143,7 @@ class WinsockSyncTransport : public SyncTransport {
         }
     }
 
-    // Takes what has arrived, up to a bound a frame: an editor sending
-    // without pause cannot hold the frame here.
-    void drain() {
+    void drain() override {
         char block[65536];
         for (int reads = 0; reads < 16; ++reads) {
             const int got = ::recv(socket_, block, sizeof block, 0);
@@ -196,10 +164,6 @@ class WinsockSyncTransport : public SyncTransport {
     int addressLength_ = 0;
     int family_ = AF_INET;
     SOCKET socket_ = INVALID_SOCKET;
-    State state_ = State::Closed;
-    std::vector<std::uint8_t> outgoing_;
-    std::vector<std::uint8_t> incoming_;
-    std::string reason_;
 };
 
 }  // namespace
