@@ -27,7 +27,7 @@ import title_line  # noqa: E402
 from sync_editor import SyncEditor  # noqa: E402
 
 OUT, NATIVE_BIN, WORK = os.environ["OUT"], os.environ["NATIVE_BIN"], os.environ["work"]
-REC = sys.argv[1]
+REC = sys.argv[1] if __name__ == "__main__" else None
 EDIT_EXE = os.path.join(OUT, "bin", "brontavik-edit.exe")
 CAPTURE_EXE = os.path.join(OUT, "bin", "brontavik-capture.exe")
 LINUX_ENV = dict(os.environ, SDL_AUDIODRIVER="dummy", BRONTAVIK_NO_MESSAGE_BOXES="1")
@@ -246,7 +246,7 @@ def live_run(names, files, lines):
                "again about once a second" % port)
     if demo.lines().count(refused) != 1:
         fail("no editor: standard error says %r" % demo.lines())
-    note("no editor: %s fps, told once: %s" % (alone, refused))
+    note("no editor, at %s s: %s fps; told once: %s" % (clock(win)["Time"], alone, refused))
     if alone < 5.0:
         fail("the frame rate fell without an editor")
 
@@ -300,8 +300,7 @@ def live_run(names, files, lines):
     if not editor.rows or not 480 <= editor.rows[0] < 480 + 48:
         fail("the rows the demo sent after playing on from 480: %r" % editor.rows[:5])
     note("rows sent to the editor: %d .. %d" % (editor.rows[0], editor.rows[-1]))
-    connected = clock(win)["Fps"]
-    note("with the editor, playing: %s fps" % connected)
+    note("with the editor, playing at %s s: %s fps" % (clock(win)["Time"], clock(win)["Fps"]))
 
     # The export: the same files, byte for byte, as the Linux program's.
     set_keys(editor, names, KEYS)
@@ -335,7 +334,7 @@ def live_run(names, files, lines):
     run("xdotool", "keyup", "--window", win, "Escape")
     if demo.ended(20) != 0:
         fail("Escape: exit code %s" % demo.process.returncode)
-    return folder, rect, alone, connected
+    return folder, rect
 
 
 def playback(folder, rect):
@@ -380,9 +379,7 @@ def playback(folder, rect):
 def main():
     names, files, lines = linux_reference()
     note("Linux: %d tracks, %d files exported" % (len(names), len(files)))
-    folder, rect, alone, connected = live_run(names, files, lines)
-    playback(folder, rect)
-    note("frame rate under Wine: %s fps without an editor, %s fps with one" % (alone, connected))
+    playback(*live_run(names, files, lines))
 
 
 if __name__ == "__main__":
