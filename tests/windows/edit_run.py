@@ -147,12 +147,14 @@ def same_picture(live, expected, what):
 
 
 def in_step(win, label, since):
-    """The music heard is where the clock stands (as the show's own test
-    hears it), the sound lost since SINCE (seconds of recording) allowed."""
+    """The music heard is where the clock stands, as the show's own test
+    hears it (the sound lost since SINCE, in seconds of recording, allowed
+    for), in two readings whose second of sound the sink lost none of: on a
+    busy machine it loses some often, so up to 20 are taken."""
     good = taken = 0
     while good < 2:
         taken += 1
-        if taken > 10:
+        if taken > 20:
             fail(label + ": the sink does not hear the music")
         for _ in range(10):
             before = os.path.getsize(REC)

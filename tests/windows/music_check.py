@@ -13,6 +13,7 @@ decoded music file, through numbers.
   music_check.py level REC FROM TO
       RMS level in dBFS of the recording between seconds FROM and TO
 """
+import functools
 import sys
 
 import numpy as np
@@ -26,9 +27,15 @@ def mono(path):
     return samples.mean(axis=1)
 
 
+@functools.lru_cache(maxsize=1)
+def music_file(path):
+    """The decoded music, read once for a caller that listens many times."""
+    return mono(path)
+
+
 def where(music_path, rec_path, at, expect, since=0):
     """(position, match, lost) as the command prints them."""
-    music, rec = mono(music_path), mono(rec_path)
+    music, rec = music_file(music_path), mono(rec_path)
     at = min(int(at), len(rec))
     piece = rec[max(0, at - RATE) : at]
     if len(piece) < RATE // 2 or np.sqrt(np.mean(piece**2)) < 1e-4:
