@@ -29,6 +29,13 @@ constexpr std::uint16_t kShininess = 0xA040;
 constexpr std::uint16_t kTransparency = 0xA050;
 constexpr std::uint16_t kWireframe = 0xA085;
 constexpr std::uint16_t kShading = 0xA100;
+// Read by the scene extras only (the loader skips them).
+constexpr std::uint16_t kShininessStrength = 0xA041;
+constexpr std::uint16_t kTwoSided = 0xA081;
+constexpr std::uint16_t kAdditive = 0xA083;
+constexpr std::uint16_t kSelfIllumination = 0xA084;
+constexpr std::uint16_t kWireSize = 0xA087;
+constexpr std::uint16_t kMapTiling = 0xA351;
 constexpr std::uint16_t kTextureMap1 = 0xA200;
 constexpr std::uint16_t kTextureMap2 = 0xA33A;
 constexpr std::uint16_t kOpacityMap = 0xA210;
@@ -43,6 +50,8 @@ constexpr std::uint16_t kMapVOffset = 0xA35A;
 constexpr std::uint16_t kMapRotation = 0xA35C;
 
 constexpr std::uint16_t kNamedObject = 0x4000;
+constexpr std::uint16_t kHiddenObject = 0x4010;
+constexpr std::uint16_t kAmbientLight = 0x2100;
 constexpr std::uint16_t kTriangleMesh = 0x4100;
 constexpr std::uint16_t kVertexList = 0x4110;
 constexpr std::uint16_t kFaceList = 0x4120;
@@ -66,4 +75,20 @@ constexpr std::uint16_t kPivot = 0xB013;
 constexpr std::uint16_t kPositionTrack = 0xB020;
 constexpr std::uint16_t kRotationTrack = 0xB021;
 constexpr std::uint16_t kScaleTrack = 0xB022;
+// Read by the scene extras only.
+constexpr std::uint16_t kAmbientNode = 0xB001;
+constexpr std::uint16_t kCameraNode = 0xB003;
+constexpr std::uint16_t kCameraTargetNode = 0xB004;
+constexpr std::uint16_t kLightNode = 0xB005;
+constexpr std::uint16_t kSpotTargetNode = 0xB006;
+constexpr std::uint16_t kSpotlightNode = 0xB007;
+constexpr std::uint16_t kInstanceName = 0xB011;
+constexpr std::uint16_t kFieldOfViewTrack = 0xB023;
+constexpr std::uint16_t kRollTrack = 0xB024;
+constexpr std::uint16_t kColorTrack = 0xB025;
+constexpr std::uint16_t kMorphTrack = 0xB026;
+constexpr std::uint16_t kHotspotTrack = 0xB027;
+constexpr std::uint16_t kFalloffTrack = 0xB028;
+constexpr std::uint16_t kHideTrack = 0xB029;
+constexpr std::uint16_t kNodeId = 0xB030;
 }  // namespace chunk3ds

@@ -28,8 +28,8 @@ class Mesh3ds : public NamedRecord {
     Mesh3ds() = default;
     Mesh3ds(const Mesh3ds&) = default;
     Mesh3ds& operator=(const Mesh3ds&) = default;
-    Mesh3ds(Mesh3ds&&) = default;
-    Mesh3ds& operator=(Mesh3ds&&) = default;
+    Mesh3ds(Mesh3ds&&) noexcept = default;
+    Mesh3ds& operator=(Mesh3ds&&) noexcept = default;
     ~Mesh3ds() override;
 
     std::vector<Vec3f> positions;

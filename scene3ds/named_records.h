@@ -9,6 +9,9 @@ class NamedRecord {
     NamedRecord() = default;
     NamedRecord(const NamedRecord&) = default;
     NamedRecord& operator=(const NamedRecord&) = default;
+    // Moves, so that lists of records grow without copying them.
+    NamedRecord(NamedRecord&&) noexcept = default;
+    NamedRecord& operator=(NamedRecord&&) noexcept = default;
     virtual ~NamedRecord();
 
     virtual const char* getName() const;

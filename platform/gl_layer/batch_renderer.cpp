@@ -14,47 +14,71 @@ constexpr const char* kVertexShader = R"(#version 300 es
 layout(location = 0) in vec4 position;
 layout(location = 1) in vec4 color;
 layout(location = 2) in vec3 texCoord;
+layout(location = 3) in vec4 backColor;
 uniform float pointSize;
 out vec4 vertexColor;
+out vec4 vertexBackColor;
 out vec3 vertexTexCoord;
 void main() {
     gl_Position = position;
     gl_PointSize = pointSize;
     vertexColor = color;
+    vertexBackColor = backColor;
     vertexTexCoord = texCoord;
 }
 )";
 
-// The fragment stage in three variants, so that each draw runs only what it
-// needs: the colour alone, GL's modulate texture environment, and modulate
-// with a projective texture coordinate (a texture matrix that changes q).
-constexpr const char* kFragmentShaders[3] = {
+// The fragment stage in four variants, so that each draw runs only what it
+// needs: the colour alone, GL's modulate texture environment, modulate
+// with a projective texture coordinate (a texture matrix that changes q),
+// and the combine environment's dot product of the texture and the colour
+// (GL_DOT3_RGB; alpha modulated).
+constexpr const char* kFragmentShaders[4] = {
     R"(#version 300 es
 precision highp float;
 in vec4 vertexColor;
+in vec4 vertexBackColor;
 out vec4 fragmentColor;
 void main() {
-    fragmentColor = vertexColor;
+    fragmentColor = gl_FrontFacing ? vertexColor : vertexBackColor;
 }
 )",
     R"(#version 300 es
 precision highp float;
 in vec4 vertexColor;
+in vec4 vertexBackColor;
 in vec3 vertexTexCoord;
 uniform sampler2D image;
 out vec4 fragmentColor;
 void main() {
-    fragmentColor = vertexColor * texture(image, vertexTexCoord.xy);
+    fragmentColor = (gl_FrontFacing ? vertexColor : vertexBackColor) *
+                    texture(image, vertexTexCoord.xy);
 }
 )",
     R"(#version 300 es
 precision highp float;
 in vec4 vertexColor;
+in vec4 vertexBackColor;
 in vec3 vertexTexCoord;
 uniform sampler2D image;
 out vec4 fragmentColor;
 void main() {
-    fragmentColor = vertexColor * textureProj(image, vertexTexCoord);
+    fragmentColor = (gl_FrontFacing ? vertexColor : vertexBackColor) *
+                    textureProj(image, vertexTexCoord);
+}
+)",
+    R"(#version 300 es
+precision highp float;
+in vec4 vertexColor;
+in vec4 vertexBackColor;
+in vec3 vertexTexCoord;
+uniform sampler2D image;
+out vec4 fragmentColor;
+void main() {
+    vec4 c = gl_FrontFacing ? vertexColor : vertexBackColor;
+    vec4 t = texture(image, vertexTexCoord.xy);
+    float d = clamp(4.0 * dot(t.rgb - 0.5, c.rgb - 0.5), 0.0, 1.0);
+    fragmentColor = vec4(d, d, d, c.a * t.a);
 }
 )"};
 
@@ -111,7 +135,7 @@ bool BatchRenderer::create(const EsFunctions& es, std::string& error) {
     indexTotal_ = 0;
     const GLuint vertex = compile(es, kVertexShaderType, kVertexShader, error);
     if (vertex == 0) return false;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         const GLuint fragment = compile(es, kFragmentShaderType, kFragmentShaders[i], error);
         if (fragment == 0) return false;
         Program& p = programs_[i];
@@ -139,7 +163,9 @@ bool BatchRenderer::create(const EsFunctions& es, std::string& error) {
                                reinterpret_cast<const void*>(offsetof(LayerVertex, color)));
         es.VertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride,
                                reinterpret_cast<const void*>(offsetof(LayerVertex, texCoord)));
-        for (GLuint i = 0; i < 3; ++i) es.EnableVertexAttribArray(i);
+        es.VertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride,
+                               reinterpret_cast<const void*>(offsetof(LayerVertex, backColor)));
+        for (GLuint i = 0; i < 4; ++i) es.EnableVertexAttribArray(i);
     }
     // GL 1.x and ES share their initial state: nothing else to set.
     vertices_.resize(std::max<size_t>(vertices_.size(), 1 << 16));
@@ -246,11 +272,12 @@ void BatchRenderer::apply(const DrawState& s) {
         es.CullFace(s.cullFaceMode);
         real_.cullFaceMode = s.cullFaceMode;
     }
-    if (s.cullFace && real_.frontFace != s.frontFace) {
+    // The winding also decides which colour a two-sided face shows.
+    if (real_.frontFace != s.frontFace) {
         es.FrontFace(s.frontFace);
         real_.frontFace = s.frontFace;
     }
-    const int program = s.textured ? (s.projective ? 2 : 1) : 0;
+    const int program = s.textured ? (s.dot3 ? 3 : s.projective ? 2 : 1) : 0;
     if (real_.program != program) {
         es.UseProgram(programs_[program].name);
         real_.program = program;

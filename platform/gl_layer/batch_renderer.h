@@ -23,6 +23,7 @@ struct DrawState {
     GLenum depthFunc = GL_LESS;
     bool textured = false;
     bool projective = false;  // the texture matrix may change q
+    bool dot3 = false;        // GL_COMBINE's GL_DOT3_RGB of the texture and the colour
     GLuint texture = 0;
     bool cullFace = false;  // triangles of polygons only
     GLenum cullFaceMode = GL_BACK;
@@ -86,7 +87,7 @@ class BatchRenderer {
         GLenum cullFaceMode = GL_BACK;
         GLenum frontFace = GL_CCW;
         std::array<int, 4> viewport{-1, -1, -1, -1};
-        std::array<float, 3> pointSize{-1, -1, -1};  // per program
+        std::array<float, 4> pointSize{-1, -1, -1, -1};  // per program
         Color4 clearColor{0, 0, 0, 0};
         float clearDepth = 1;
     };
@@ -99,7 +100,7 @@ class BatchRenderer {
         GLint pointSizeLocation = -1;
     };
     // Colour only, modulate, projective modulate.
-    std::array<Program, 3> programs_;
+    std::array<Program, 4> programs_;
     std::array<Stream, 3> streams_;
     size_t nextStream_ = 0;
     // Storage only grows; the totals say how much of it the frame holds.

@@ -35,6 +35,20 @@ void GLAPIENTRY glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
         case GL_SPECULAR:
             source.specular = {params[0], params[1], params[2], params[3]};
             break;
+        case GL_SPOT_DIRECTION: {
+            // A direction: through the modelview's upper 3x3 of this moment.
+            const Vec4 eye = transform(l.modelview.top(), params[0], params[1], params[2], 0.0f);
+            source.spotDirection = {eye[0], eye[1], eye[2]};
+            normalize3(source.spotDirection);
+            break;
+        }
+        case GL_SPOT_EXPONENT:
+        case GL_SPOT_CUTOFF:
+        case GL_CONSTANT_ATTENUATION:
+        case GL_LINEAR_ATTENUATION:
+        case GL_QUADRATIC_ATTENUATION:
+            glLightf(light, pname, params[0]);
+            break;
         case GL_POSITION: {
             // Stored in eye space, through the modelview matrix of this moment.
             const Vec4 eye =
@@ -49,12 +63,91 @@ void GLAPIENTRY glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
     }
 }
 
+void GLAPIENTRY glLightf(GLenum light, GLenum pname, GLfloat value) {
+    if (light < GL_LIGHT0 || light >= GL_LIGHT0 + kLightCount) return;
+    LightSource& source = layer().state.lights[light - GL_LIGHT0];
+    switch (pname) {
+        case GL_SPOT_EXPONENT:
+            if (value >= 0 && value <= 128) source.spotExponent = value;
+            break;
+        case GL_SPOT_CUTOFF:
+            // GL takes 0 to 90 degrees, or 180 for no spot.
+            if ((value >= 0 && value <= 90) || value == 180) source.spotCutoff = value;
+            break;
+        case GL_CONSTANT_ATTENUATION:
+            if (value >= 0) source.constantAttenuation = value;
+            break;
+        case GL_LINEAR_ATTENUATION:
+            if (value >= 0) source.linearAttenuation = value;
+            break;
+        case GL_QUADRATIC_ATTENUATION:
+            if (value >= 0) source.quadraticAttenuation = value;
+            break;
+        default:
+            reportUnsupported("glLightf", pname);
+            break;
+    }
+}
+
 void GLAPIENTRY glLightModelfv(GLenum pname, const GLfloat* params) {
+    if (pname == GL_LIGHT_MODEL_TWO_SIDE) {
+        layer().state.twoSidedLighting = params[0] != 0.0f;
+        return;
+    }
     if (pname != GL_LIGHT_MODEL_AMBIENT) {
         reportUnsupported("glLightModelfv", pname);
         return;
     }
     layer().state.lightModelAmbient = {params[0], params[1], params[2], params[3]};
+}
+
+void GLAPIENTRY glLightModeli(GLenum pname, GLint value) {
+    if (pname != GL_LIGHT_MODEL_TWO_SIDE) {
+        reportUnsupported("glLightModeli", pname);
+        return;
+    }
+    layer().state.twoSidedLighting = value != 0;
+}
+
+void GLAPIENTRY glMaterialfv(GLenum face, GLenum pname, const GLfloat* params) {
+    FixedState& s = layer().state;
+    if (face != GL_FRONT && face != GL_BACK && face != GL_FRONT_AND_BACK) return;
+    for (Material* m : {&s.front, &s.back}) {
+        if ((m == &s.front && face == GL_BACK) || (m == &s.back && face == GL_FRONT)) continue;
+        const Color4 value{params[0], params[1], params[2], params[3]};
+        switch (pname) {
+            case GL_AMBIENT:
+                m->ambient = value;
+                break;
+            case GL_DIFFUSE:
+                m->diffuse = value;
+                break;
+            case GL_AMBIENT_AND_DIFFUSE:
+                m->ambient = m->diffuse = value;
+                break;
+            case GL_SPECULAR:
+                m->specular = value;
+                break;
+            case GL_EMISSION:
+                m->emission = value;
+                break;
+            case GL_SHININESS:
+                if (params[0] >= 0 && params[0] <= 128) m->shininess = params[0];
+                break;
+            default:
+                reportUnsupported("glMaterialfv", pname);
+                return;
+        }
+    }
+}
+
+void GLAPIENTRY glMaterialf(GLenum face, GLenum pname, GLfloat value) {
+    if (pname != GL_SHININESS) {
+        reportUnsupported("glMaterialf", pname);
+        return;
+    }
+    const GLfloat params[4] = {value, 0, 0, 0};
+    glMaterialfv(face, pname, params);
 }
 
 void GLAPIENTRY glColorMaterial(GLenum face, GLenum mode) {

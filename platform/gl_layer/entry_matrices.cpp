@@ -56,3 +56,22 @@ void GLAPIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
 void GLAPIENTRY glScalef(GLfloat x, GLfloat y, GLfloat z) {
     multiplyCurrentMatrix(scaleMatrix(x, y, z));
 }
+
+void GLAPIENTRY glMultMatrixf(const GLfloat* m) {
+    Mat4 matrix;
+    std::copy(m, m + 16, matrix.begin());
+    multiplyCurrentMatrix(matrix);
+}
+
+void GLAPIENTRY glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top,
+                        GLdouble zNear, GLdouble zFar) {
+    if (left == right || bottom == top || zNear == zFar) return;  // GL_INVALID_VALUE
+    Mat4 m = identityMatrix();
+    m[0] = static_cast<float>(2 / (right - left));
+    m[5] = static_cast<float>(2 / (top - bottom));
+    m[10] = static_cast<float>(-2 / (zFar - zNear));
+    m[12] = static_cast<float>(-(right + left) / (right - left));
+    m[13] = static_cast<float>(-(top + bottom) / (top - bottom));
+    m[14] = static_cast<float>(-(zFar + zNear) / (zFar - zNear));
+    multiplyCurrentMatrix(m);
+}

@@ -16,7 +16,9 @@ void copyMatrix(const Mat4& m, GLfloat* out) {
 const GLubyte* GLAPIENTRY glGetString(GLenum name) {
     LayerContext& l = layer();
     const std::string* text = nullptr;
-    static const std::string none;
+    // Its one extension beyond GL 1.4's core: the combine environment's
+    // dot product (in the core since 1.3, named for programs that look).
+    static const std::string kExtensions = "GL_ARB_texture_env_combine GL_ARB_texture_env_dot3";
     switch (name) {
         case GL_VENDOR:
             text = &l.vendor;
@@ -28,7 +30,7 @@ const GLubyte* GLAPIENTRY glGetString(GLenum name) {
             text = &l.version;
             break;
         case GL_EXTENSIONS:
-            text = &none;
+            text = &kExtensions;
             break;
         default:
             return nullptr;

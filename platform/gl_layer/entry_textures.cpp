@@ -103,6 +103,49 @@ void GLAPIENTRY glTexParameterf(GLenum target, GLenum pname, GLfloat param) {
     setParameter(target, pname, static_cast<GLint>(param));
 }
 
+// The texture environment: GL_MODULATE, or GL_COMBINE whose RGB is the
+// texture and the primary colour modulated or dotted (GL_DOT3_RGB), their
+// colours as they are; anything else is reported.
+void GLAPIENTRY glTexEnvi(GLenum target, GLenum pname, GLint param) {
+    LayerContext& l = layer();
+    const GLenum value = static_cast<GLenum>(param);
+    if (target != GL_TEXTURE_ENV) {
+        reportUnsupported("glTexEnv target", target);
+        return;
+    }
+    switch (pname) {
+        case GL_TEXTURE_ENV_MODE:
+            if (value == GL_MODULATE || value == GL_COMBINE)
+                l.state.texEnvMode = value;
+            else
+                reportUnsupported("glTexEnv mode", value);
+            return;
+        case GL_COMBINE_RGB:
+            if (value == GL_MODULATE || value == GL_DOT3_RGB)
+                l.state.combineRgb = value;
+            else
+                reportUnsupported("glTexEnv combine function", value);
+            return;
+        case GL_SOURCE0_RGB:
+            if (value != GL_TEXTURE) reportUnsupported("glTexEnv source 0", value);
+            return;
+        case GL_SOURCE1_RGB:
+            if (value != GL_PRIMARY_COLOR) reportUnsupported("glTexEnv source 1", value);
+            return;
+        case GL_OPERAND0_RGB:
+        case GL_OPERAND1_RGB:
+            if (value != GL_SRC_COLOR) reportUnsupported("glTexEnv operand", value);
+            return;
+        default:
+            reportUnsupported("glTexEnv", pname);
+            return;
+    }
+}
+
+void GLAPIENTRY glTexEnvf(GLenum target, GLenum pname, GLfloat param) {
+    glTexEnvi(target, pname, static_cast<GLint>(param));
+}
+
 void GLAPIENTRY glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
                              GLsizei height, GLint border, GLenum format, GLenum type,
                              const GLvoid* pixels) {

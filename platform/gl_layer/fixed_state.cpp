@@ -33,6 +33,7 @@ void restoreAttribGroups(FixedState& into, const FixedState& s, GLbitfield mask)
     if (mask & GL_LIGHTING_BIT) {
         into.lights = s.lights;  // with their enables, which this group holds too
         into.lightModelAmbient = s.lightModelAmbient;
+        into.twoSidedLighting = s.twoSidedLighting;
         into.front = s.front;
         into.back = s.back;
         into.colorMaterialFace = s.colorMaterialFace;
@@ -56,7 +57,11 @@ void restoreAttribGroups(FixedState& into, const FixedState& s, GLbitfield mask)
     }
     if (mask & GL_VIEWPORT_BIT) into.viewport = s.viewport;
     if (mask & GL_TRANSFORM_BIT) into.matrixMode = s.matrixMode;
-    if (mask & GL_TEXTURE_BIT) into.boundTexture = s.boundTexture;
+    if (mask & GL_TEXTURE_BIT) {
+        into.boundTexture = s.boundTexture;
+        into.texEnvMode = s.texEnvMode;
+        into.combineRgb = s.combineRgb;
+    }
     if (mask & GL_PIXEL_MODE_BIT) {
         into.pixelScale = s.pixelScale;
         into.pixelBias = s.pixelBias;

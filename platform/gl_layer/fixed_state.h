@@ -20,6 +20,14 @@ struct LightSource {
     // half vector with the viewer at infinity, formed when it is placed.
     std::array<float, 3> direction{0, 0, 1};
     std::array<float, 3> halfVector{0, 0, 1};
+    // A spot light: its direction in eye space, exponent and cutoff in
+    // degrees (180: no spot); attenuation of a positional light.
+    std::array<float, 3> spotDirection{0, 0, -1};
+    float spotExponent = 0;
+    float spotCutoff = 180;
+    float constantAttenuation = 1;
+    float linearAttenuation = 0;
+    float quadraticAttenuation = 0;
 };
 
 struct Material {
@@ -42,6 +50,7 @@ struct FixedState {
     bool lighting = false;
     std::array<LightSource, kLightCount> lights = initialLights();
     Color4 lightModelAmbient{0.2f, 0.2f, 0.2f, 1};
+    bool twoSidedLighting = false;  // GL_LIGHT_MODEL_TWO_SIDE
     Material front;
     Material back;
     bool colorMaterial = false;
@@ -78,6 +87,10 @@ struct FixedState {
     // GL_TEXTURE_BIT
     bool texture2d = false;
     GLuint boundTexture = 0;
+    // The texture environment: GL_MODULATE, or GL_COMBINE with its RGB
+    // function (GL_MODULATE or GL_DOT3_RGB).
+    GLenum texEnvMode = GL_MODULATE;
+    GLenum combineRgb = GL_MODULATE;
 
     // GL_PIXEL_MODE_BIT: scale and bias per component (r g b a).
     std::array<float, 4> pixelScale{1, 1, 1, 1};
@@ -101,6 +114,23 @@ struct FixedState {
         lights[0].specular = {1, 1, 1, 1};
         return lights;
     }
+};
+
+// The client's vertex arrays (glVertexPointer and the like): not part of
+// any attribute group glPushAttrib saves.
+struct ClientArray {
+    bool enabled = false;
+    GLint size = 4;
+    GLenum type = GL_FLOAT;
+    GLsizei stride = 0;
+    const void* pointer = nullptr;
+};
+
+struct ClientArrays {
+    ClientArray vertex;
+    ClientArray normal{false, 3};
+    ClientArray color;
+    ClientArray texCoord;
 };
 
 // Puts back into `into` the groups of `saved` that `mask` names.

@@ -5,15 +5,18 @@
 // It starts on the first GL call, on the context current then, and keeps
 // GL 1.x semantics: current colour, normal and texture coordinate carried
 // over, matrix and attribute stacks, per-vertex lighting with colour
-// material, quads as two triangles, wide lines and sized points.
+// material, spot lights, attenuation and two-sided lighting, client vertex
+// arrays, quads as two triangles, wide lines and sized points.
 //
 // Entry points: glBegin glEnd glVertex3f glColor3f glColor4f glNormal3f
 // glTexCoord2f glMatrixMode glLoadIdentity glLoadMatrixf glPushMatrix
 // glPopMatrix glTranslatef glRotatef glScalef glEnable glDisable
 // glBlendFunc glDepthFunc glShadeModel glHint glPointSize glLineWidth
 // glViewport glClear glClearColor glClearDepth glPushAttrib glPopAttrib
-// glFlush glFinish glLightfv glLightModelfv glColorMaterial glGenTextures
-// glBindTexture glTexParameteri glTexParameterf glTexImage2D glPixelStorei
+// glFlush glFinish glLightfv glLightf glLightModelfv glLightModeli
+// glMaterialfv glMaterialf glColorMaterial glGenTextures
+// glBindTexture glTexParameteri glTexParameterf glTexEnvi glTexEnvf glTexImage2D
+// glPixelStorei
 // glPixelTransferi glGetString glGetFloatv glGetIntegerv glReadBuffer
 // glReadPixels glGenLists gluPerspective gluLookAt.
 

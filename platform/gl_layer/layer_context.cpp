@@ -148,6 +148,7 @@ DrawState LayerContext::drawState() const {
         d.texture = found != textures.records.end() ? found->second.real : 0;
         const Mat4& t = texture.entries.back();
         d.projective = t[3] != 0 || t[7] != 0 || t[11] != 0 || t[15] != 1;
+        d.dot3 = state.texEnvMode == GL_COMBINE && state.combineRgb == GL_DOT3_RGB;
     }
     d.cullFace = state.cullFace;
     if (d.cullFace) {

@@ -34,6 +34,7 @@ struct LayerContext {
     bool transformsStale = true;
     BatchRenderer renderer;
     PrimitiveAssembler assembler;
+    ClientArrays arrays;
     TextureStore textures;
     // The program's pixel-store values. The real GL keeps the program's pack
     // values (glReadPixels reads with them) and unpacks tight rows always:

@@ -12,6 +12,8 @@ LayerVertex between(const LayerVertex& a, const LayerVertex& b, float t) {
     LayerVertex v;
     for (int i = 0; i < 4; ++i) v.position[i] = a.position[i] + t * (b.position[i] - a.position[i]);
     for (int i = 0; i < 4; ++i) v.color[i] = a.color[i] + t * (b.color[i] - a.color[i]);
+    for (int i = 0; i < 4; ++i)
+        v.backColor[i] = a.backColor[i] + t * (b.backColor[i] - a.backColor[i]);
     for (int i = 0; i < 3; ++i) v.texCoord[i] = a.texCoord[i] + t * (b.texCoord[i] - a.texCoord[i]);
     return v;
 }
@@ -29,6 +31,7 @@ bool clipToNear(LayerVertex& a, LayerVertex& b) {
 
 void copyColor(LayerVertex& to, const LayerVertex& from) {
     std::copy(std::begin(from.color), std::end(from.color), to.color);
+    std::copy(std::begin(from.backColor), std::end(from.backColor), to.backColor);
 }
 
 }  // namespace

@@ -10,11 +10,14 @@
 
 namespace gl_layer {
 
-// What one vertex hands the real GL: clip position, colour, (s t q).
+// What one vertex hands the real GL: clip position, colour, (s t q), and
+// the colour its back faces show (the colour itself unless two-sided
+// lighting lit the back side apart).
 struct LayerVertex {
     float position[4];
     float color[4];
     float texCoord[3];
+    float backColor[4];
 };
 
 // The matrix products a vertex needs, formed once per matrix change.
@@ -30,10 +33,12 @@ VertexTransforms makeVertexTransforms(const Mat4& modelview, const Mat4& project
                                       const Mat4& texture);
 
 // The lit colour of a vertex at eye-space `eye` with object normal `normal`,
-// by GL's lighting equation with the front material (one-sided lighting,
-// viewer at infinity), clamped to [0, 1].
+// by GL's lighting equation with `material` (viewer at infinity; positional
+// lights attenuated, spot lights within their cones), clamped to [0, 1].
+// Two-sided lighting lights the back side with the back material and the
+// normal reversed.
 Color4 lightVertex(const FixedState& state, const VertexTransforms& transforms, const Vec4& eye,
-                   const std::array<float, 3>& normal);
+                   const std::array<float, 3>& normal, const Material& material);
 
 // The whole per-vertex stage for object position (x y z w).
 LayerVertex processVertex(const FixedState& state, const VertexTransforms& transforms, float x,

@@ -176,6 +176,17 @@ inline Chunk track(std::uint16_t id, std::uint32_t framesAsked, const std::vecto
 inline Chunk nodeHeader(const std::string& name) {
     return Chunk(0xB010).str(name).u16(0).u16(0).u16(0xFFFF);
 }
+// A node header naming its parent's id (0xFFFF: none) and its flags.
+inline Chunk nodeHeader(const std::string& name, std::uint16_t parent, std::uint16_t flags = 0) {
+    return Chunk(0xB010).str(name).u16(flags).u16(0).u16(parent);
+}
+// A keyframer node of chunk `kind` with its id chunk and then `children`.
+inline Chunk nodeWithId(std::uint16_t kind, std::uint16_t id, std::vector<Chunk> children) {
+    Chunk c(kind);
+    c.add(Chunk(0xB030).u16(id));
+    for (Chunk& child : children) c.add(std::move(child));
+    return c;
+}
 inline Chunk pivot(float x, float y, float z) {
     return Chunk(0xB013).floats({x, y, z});
 }

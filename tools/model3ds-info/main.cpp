@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "scene3ds/load_failure.h"
 #include "scene3ds/model3ds_loader.h"
 #include "tools/command-line/command_line.h"
 #include "tools/model3ds-info/model_json.h"
@@ -30,31 +31,11 @@ const command_line::ToolHelp kHelp = {
     " 1  it was not, with a one-line reason on standard error\n"
     " 2  a command line it cannot use\n"};
 
-// The loader only says false; look at the file to say why.
-std::string failureReason(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "cannot open " + command_line::fileProblem(path, errno);
-    unsigned char head[2] = {0, 0};
-    std::size_t got = std::fread(head, 1, 2, file);
-    const int readError = std::ferror(file) ? errno : 0;
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    std::fclose(file);
-    if (readError != 0) return "cannot read " + command_line::fileProblem(path, readError);
-    if (size == 0) return path + " is empty";
-    if (size < 0) return path + " cannot be read to its end";
-    if (static_cast<unsigned long>(size) > std::numeric_limits<std::uint32_t>::max())
-        return path + " is larger than 4 GiB";
-    if (got < 2 || (head[0] | (head[1] << 8)) != 0x4D4D)
-        return path + " is not a 3DS file (no main chunk 0x4D4D at its start)";
-    return path + " holds no editor data chunk (0x3D3D)";
-}
-
 int describe(const std::string& path) {
     // Heap, not stack: the loader is small, but the model may not be.
     auto loader = std::make_unique<Model3dsLoader>();
     if (!loader->load(path.c_str())) {
-        std::cerr << "model3ds-info: " << failureReason(path) << "\n";
+        std::cerr << "model3ds-info: " << loadFailureReason(path) << "\n";
         return 1;
     }
     std::cout << describeModel(*loader, path).dump(2) << "\n";
