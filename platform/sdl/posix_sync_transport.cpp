@@ -13,12 +13,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/sync_transport.h"
+#include "platform/socket_sync_transport.h"
 
 namespace platform {
 namespace {
 
-class PosixSyncTransport : public SyncTransport {
+class PosixSyncTransport : public SocketSyncTransport {
   public:
     ~PosixSyncTransport() override { close(); }
 
@@ -59,46 +59,13 @@ class PosixSyncTransport : public SyncTransport {
         }
     }
 
-    State update() override {
-        if (state_ == State::Connecting) finishConnecting();
-        if (state_ == State::Open) flush();
-        if (state_ == State::Open) drain();
-        return state_;
-    }
-
-    void sendGreeting(std::span<const std::uint8_t> bytes) override { send(bytes); }
-
-    void send(std::span<const std::uint8_t> bytes) override {
-        if (state_ == State::Closed) return;
-        outgoing_.insert(outgoing_.end(), bytes.begin(), bytes.end());
-        if (state_ == State::Open) flush();
-    }
-
-    void takeReceived(std::vector<std::uint8_t>& into) override {
-        into.insert(into.end(), incoming_.begin(), incoming_.end());
-        incoming_.clear();
-    }
-
-    void close() override {
-        if (socket_ >= 0) ::close(socket_);
-        socket_ = -1;
-        state_ = State::Closed;
-        outgoing_.clear();
-    }
-
-    std::string closeReason() const override { return reason_; }
-
   private:
-    void fail(const std::string& reason) {
-        // What arrived before the end is still the caller's to read.
+    void closeSocket() override {
         if (socket_ >= 0) ::close(socket_);
         socket_ = -1;
-        state_ = State::Closed;
-        outgoing_.clear();
-        reason_ = reason;
     }
 
-    void finishConnecting() {
+    void finishConnecting() override {
         pollfd entry{socket_, POLLOUT, 0};
         const int ready = ::poll(&entry, 1, 0);
         if (ready < 0) return fail(std::strerror(errno));
@@ -110,7 +77,7 @@ class PosixSyncTransport : public SyncTransport {
         state_ = State::Open;
     }
 
-    void flush() {
+    void flush() override {
         while (!outgoing_.empty()) {
             const ssize_t sent =
                 ::send(socket_, outgoing_.data(), outgoing_.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -122,9 +89,7 @@ class PosixSyncTransport : public SyncTransport {
         }
     }
 
-    // Takes what has arrived, up to a bound a frame: an editor sending
-    // without pause cannot hold the frame here.
-    void drain() {
+    void drain() override {
         std::uint8_t block[65536];
         for (int reads = 0; reads < 16; ++reads) {
             const ssize_t got = ::recv(socket_, block, sizeof block, MSG_DONTWAIT);
@@ -143,10 +108,6 @@ class PosixSyncTransport : public SyncTransport {
     socklen_t addressLength_ = 0;
     int family_ = AF_INET;
     int socket_ = -1;
-    State state_ = State::Closed;
-    std::vector<std::uint8_t> outgoing_;
-    std::vector<std::uint8_t> incoming_;
-    std::string reason_;
 };
 
 }  // namespace

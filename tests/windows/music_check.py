@@ -2,16 +2,18 @@
 """Listens to what a sink recorded (raw s16le stereo at 44.1 kHz) against the
 decoded music file, through numbers.
 
-  music_check.py where MUSIC REC AT EXPECT
+  music_check.py where MUSIC REC AT EXPECT [SINCE]
       which second of the music the recording holds just before sample AT:
       correlates the second of recording before AT with the music within
       3 s of EXPECT (seconds); prints "position SECONDS match R lost G"
       where R is the normalised correlation (1: the very same sound) and G
       the seconds of sound the sink lost before AT since the music began
       (runs of digital silence of 5 ms or more: PulseAudio underruns)
+      or, given SINCE (a sample), since then
   music_check.py level REC FROM TO
       RMS level in dBFS of the recording between seconds FROM and TO
 """
+import functools
 import sys
 
 import numpy as np
@@ -25,19 +27,24 @@ def mono(path):
     return samples.mean(axis=1)
 
 
-def where(music_path, rec_path, at, expect):
-    music, rec = mono(music_path), mono(rec_path)
+@functools.lru_cache(maxsize=1)
+def music_file(path):
+    """The decoded music, read once for a caller that listens many times."""
+    return mono(path)
+
+
+def where(music_path, rec_path, at, expect, since=0):
+    """(position, match, lost) as the command prints them."""
+    music, rec = music_file(music_path), mono(rec_path)
     at = min(int(at), len(rec))
     piece = rec[max(0, at - RATE) : at]
     if len(piece) < RATE // 2 or np.sqrt(np.mean(piece**2)) < 1e-4:
-        print("position nan match 0 lost 0")
-        return
+        return float("nan"), 0.0, 0.0
     first = max(0, int((expect - 3.0) * RATE) - len(piece))
     last = min(len(music), int((expect + 3.0) * RATE))
     span = music[first:last]
     if len(span) <= len(piece):
-        print("position nan match 0 lost 0")
-        return
+        return float("nan"), 0.0, 0.0
     # Correlation at every lag through the FFT, normalised by the energy of
     # the music under the window at that lag.
     n = 1 << int(np.ceil(np.log2(len(span) + len(piece))))
@@ -50,7 +57,7 @@ def where(music_path, rec_path, at, expect):
     best = int(np.argmax(score))
     # The window ends at sample AT: the music position heard there.
     position = (first + best + len(piece)) / RATE
-    print(f"position {position:.4f} match {score[best]:.3f} lost {lost(rec[:at]):.3f}")
+    return position, float(score[best]), lost(rec[int(since) : at])
 
 
 def lost(rec):
@@ -66,11 +73,14 @@ def lost(rec):
 def level(rec_path, start, end):
     rec = mono(rec_path)[int(start * RATE) : int(end * RATE)]
     rms = np.sqrt(np.mean(rec**2)) if len(rec) else 0.0
-    print(f"{20 * np.log10(max(rms, 1e-10)):.1f}")
+    return 20 * np.log10(max(rms, 1e-10))
 
 
 if __name__ == "__main__":
     if sys.argv[1] == "where":
-        where(sys.argv[2], sys.argv[3], float(sys.argv[4]), float(sys.argv[5]))
+        since = float(sys.argv[6]) if len(sys.argv) > 6 else 0
+        position, match, gone = where(sys.argv[2], sys.argv[3], float(sys.argv[4]),
+                                      float(sys.argv[5]), since)
+        print(f"position {position:.4f} match {match:.3f} lost {gone:.3f}")
     else:
-        level(sys.argv[2], float(sys.argv[3]), float(sys.argv[4]))
+        print(f"{level(sys.argv[2], float(sys.argv[3]), float(sys.argv[4])):.1f}")
