@@ -38,10 +38,9 @@ elseif(CMAKE_SYSTEM_NAME STREQUAL Windows)
     # executables here.
     set(BRONTAVIK_PLATFORM win32)
     # brontavik-edit (tools/edit) waits for the sync editor's connection on
-    # Winsock; tools/view is the desktop's SDL shell of the 3DS player, and
-    # Windows gets its own main.
+    # Winsock.
     set(BRONTAVIK_SKIPPED_FOLDERS platform/gl_layer tools/make-music tools/make-textures
-        tools/jpeg-decode tools/model3ds-info tools/edit tools/view)
+        tools/jpeg-decode tools/model3ds-info tools/edit)
     set(BRONTAVIK_PACKAGING OFF)
     set(BRONTAVIK_TESTS OFF)
     set(BRONTAVIK_ASSET_DIR "" CACHE PATH "Folder holding music/music.ogg and textures/*.jpg")
