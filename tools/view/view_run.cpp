@@ -2,7 +2,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <thread>
+
+#include "runtime/render_context.h"
 
 namespace {
 
@@ -12,13 +15,8 @@ double since(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
-}  // namespace
-
-int failView(const std::string& message) {
-    std::fprintf(stderr, "brontavik-view: %s\n", message.c_str());
-    return 1;
-}
-
+// Loads the file on a thread of its own while `openGl` makes a GL context
+// current on this one, then sets the player up from the command line.
 bool startScene(ScenePlayer& player, const ViewOptions& options,
                 const std::function<bool(std::string& error)>& openGl, BenchTimes& times,
                 std::string& error) {
@@ -53,6 +51,7 @@ bool startScene(ScenePlayer& player, const ViewOptions& options,
     return true;
 }
 
+// Makes the textures, then writes the still, the video or the timings.
 int drawOffscreen(OffscreenScene& scene, ScenePlayer& player, const ViewOptions& options,
                   BenchTimes& times, VideoWriter writeVideo) {
     const Clock::time_point texturesStarted = Clock::now();
@@ -72,4 +71,28 @@ int drawOffscreen(OffscreenScene& scene, ScenePlayer& player, const ViewOptions&
             break;
     }
     return 0;
+}
+
+}  // namespace
+
+int failView(const std::string& message) {
+    std::fprintf(stderr, "brontavik-view: %s\n", message.c_str());
+    return 1;
+}
+
+int runView(const ViewOptions& options, BenchTimes& times, const ViewBuild& build) {
+    // The engine context's first loader holds the model for the whole run.
+    ScenePlayer player(renderContext().loaderPool[0]);
+    OffscreenScene scene;
+    GlWindow window;
+    const bool windowed = options.mode == ViewOptions::Mode::Window;
+    auto openGl = [&](std::string& glError) {
+        return windowed ? openGlWindow("brontavik-view", options.width, options.height, false,
+                                       window, glError)
+                        : scene.openGl(options, glError);
+    };
+    std::string error;
+    if (!startScene(player, options, openGl, times, error)) return build.fail(error);
+    if (windowed) return build.playInWindow(player, window);
+    return drawOffscreen(scene, player, options, times, build.writeVideo);
 }

@@ -144,18 +144,5 @@ int main(int argc, char** argv) {
     if (!parseViewOptions(argc, argv, options, error))
         return command_line::badArguments(kHelp.help(), error);
     if (options.gl != platform::glLibrary().name) return runWithGl(argv, options.gl);
-
-    // The engine context's first loader holds the model for the whole run.
-    ScenePlayer player(renderContext().loaderPool[0]);
-    OffscreenScene scene;
-    GlWindow window;
-    const bool windowed = options.mode == ViewOptions::Mode::Window;
-    auto openGl = [&](std::string& glError) {
-        return windowed ? openGlWindow("brontavik-view", options.width, options.height, false,
-                                       window, glError)
-                        : scene.openGl(options, glError);
-    };
-    if (!startScene(player, options, openGl, times, error)) return failView(error);
-    if (windowed) return playInWindow(player, window);
-    return drawOffscreen(scene, player, options, times, writeVideo);
+    return runView(options, times, {playInWindow, writeVideo});
 }

@@ -188,18 +188,5 @@ int main(int argc, char** argv) {
         return badArguments(
             "--gl layer is not part of the Windows build, which draws with the "
             "system's OpenGL");
-
-    // The engine context's first loader holds the model for the whole run.
-    ScenePlayer player(renderContext().loaderPool[0]);
-    OffscreenScene scene;
-    GlWindow window;
-    const bool windowed = options.mode == ViewOptions::Mode::Window;
-    auto openGl = [&](std::string& glError) {
-        return windowed ? openGlWindow("brontavik-view", options.width, options.height, false,
-                                       window, glError)
-                        : scene.openGl(options, glError);
-    };
-    if (!startScene(player, options, openGl, times, error)) return fail(error);
-    if (windowed) return playInWindow(player, window);
-    return drawOffscreen(scene, player, options, times, nullptr);
+    return runView(options, times, {playInWindow, nullptr, fail});
 }
