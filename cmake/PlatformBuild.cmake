@@ -37,10 +37,8 @@ elseif(CMAKE_SYSTEM_NAME STREQUAL Windows)
     # run the programs under Wine (scripts/windows --test), not as GoogleTest
     # executables here.
     set(BRONTAVIK_PLATFORM win32)
-    # tools/view is the desktop's SDL shell of the 3DS player, and Windows
-    # gets its own main.
     set(BRONTAVIK_SKIPPED_FOLDERS platform/gl_layer tools/make-music tools/make-textures
-        tools/jpeg-decode tools/model3ds-info tools/view)
+        tools/jpeg-decode tools/model3ds-info)
     set(BRONTAVIK_PACKAGING OFF)
     set(BRONTAVIK_TESTS OFF)
     set(BRONTAVIK_ASSET_DIR "" CACHE PATH "Folder holding music/music.ogg and textures/*.jpg")

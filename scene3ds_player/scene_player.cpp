@@ -7,6 +7,7 @@
 
 #include "scene3ds/load_failure.h"
 #include "scene3ds_render/model_pose.h"
+#include "scene3ds_render/texture_files.h"
 
 namespace fs = std::filesystem;
 
@@ -35,7 +36,7 @@ bool ScenePlayer::open(const std::string& path, std::string& error) {
 
 void ScenePlayer::setUpGl(RenderContext& context, std::vector<std::string>& warnings) {
     // Textures lie beside the file.
-    fs::path folder = fs::path(path_).parent_path();
+    fs::path folder = pathFromUtf8(path_).parent_path();
     if (folder.empty()) folder = ".";
     renderer_.makeTextures(folder, context, warnings);
 }
@@ -165,7 +166,7 @@ std::string ScenePlayer::viewName() const {
 std::string ScenePlayer::title(double framesPerSecond) const {
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.1f fps", framesPerSecond);
-    return fs::path(path_).filename().string() + " - frame " + std::to_string(frame() + 1) + "/" +
-           std::to_string(frameCount()) + " - " + viewName() + " - " + rate +
+    return utf8Name(pathFromUtf8(path_).filename()) + " - frame " + std::to_string(frame() + 1) +
+           "/" + std::to_string(frameCount()) + " - " + viewName() + " - " + rate +
            (paused_ ? " - paused" : "");
 }

@@ -132,6 +132,15 @@ bool decodeOther(const std::vector<std::uint8_t>& bytes, TexturePicture& picture
 
 }  // namespace
 
+fs::path pathFromUtf8(const std::string& name) {
+    return fs::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string utf8Name(const fs::path& path) {
+    const std::u8string name = path.u8string();
+    return std::string(name.begin(), name.end());
+}
+
 std::optional<fs::path> findTextureFile(const fs::path& folder, const std::string& rawName) {
     // Names written on DOS or Windows may carry a folder.
     std::string name = rawName;
@@ -143,11 +152,11 @@ std::optional<fs::path> findTextureFile(const fs::path& folder, const std::strin
 
     std::vector<std::string> files;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec)) files.push_back(it->path().filename().string());
+        if (it->is_regular_file(ec)) files.push_back(utf8Name(it->path().filename()));
     std::sort(files.begin(), files.end());
     const std::string wanted = upper(name);
     for (const std::string& file : files)
-        if (upper(file) == wanted) return folder / file;
+        if (upper(file) == wanted) return folder / pathFromUtf8(file);
 
     // Short names: the first six characters of the base, then ~N, numbered in
     // name order among the files whose short forms share those six and the
@@ -160,10 +169,11 @@ std::optional<fs::path> findTextureFile(const fs::path& folder, const std::strin
         if (b.size() <= 8 && shortNamePart(extension).size() <= 3 && b == upper(base)) continue;
         const std::string stem = b.substr(0, 6);
         const int number = ++taken[stem + "." + e];
-        if (join(stem + "~" + std::to_string(number), e) == wanted) return folder / file;
+        if (join(stem + "~" + std::to_string(number), e) == wanted)
+            return folder / pathFromUtf8(file);
     }
     for (const std::string& file : files)
-        if (cutTo83(file) == wanted) return folder / file;
+        if (cutTo83(file) == wanted) return folder / pathFromUtf8(file);
     return std::nullopt;
 }
 

@@ -7,6 +7,13 @@
 #include <string>
 #include <vector>
 
+// File names given to the program and found in folders are UTF-8 strings
+// (on Windows through the UTF-8 code page its programs ask for): paths are
+// made from them and names read back as UTF-8 explicitly, since the C++
+// library's plain conversions on Windows follow the C library's locale.
+std::filesystem::path pathFromUtf8(const std::string& name);
+std::string utf8Name(const std::filesystem::path& path);
+
 // Finds the picture a 3DS file calls `name` in `folder`: the name as it
 // stands, then any file whose name equals it ignoring case, then a file
 // whose short DOS name (8.3: the first six letters, "~1" counting up in

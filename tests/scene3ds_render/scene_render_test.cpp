@@ -108,6 +108,21 @@ TEST_F(TextureFiles, FoundWhateverTheCaseAndByShortNames) {
     EXPECT_EQ(findTextureFile(dir, ""), std::nullopt);
 }
 
+// File names reach the program as UTF-8 (or, on Linux, as whatever bytes
+// they are): folders and names beyond ASCII are kept byte for byte.
+TEST_F(TextureFiles, FoldersAndNamesBeyondAsciiKeepTheirBytes) {
+    for (const std::string folder : {"Szenen f\xc3\xbcr \xd0\xb4\xd0\xbe\xd0\xbc", "lat\xfcn"}) {
+        const fs::path sub = dir / pathFromUtf8(folder);
+        fs::create_directories(sub);
+        std::ofstream(sub / pathFromUtf8("\xc3\xa9t\xc3\xa9.png")) << "x";
+        std::ofstream(sub / "WALL.JPG") << "x";
+        EXPECT_EQ(utf8Name(sub.filename()), folder);
+        EXPECT_EQ(findTextureFile(pathFromUtf8(utf8Name(sub)), "wall.jpg"), sub / "WALL.JPG");
+        EXPECT_EQ(findTextureFile(sub, "\xc3\xa9t\xc3\xa9.png"),
+                  sub / pathFromUtf8("\xc3\xa9t\xc3\xa9.png"));
+    }
+}
+
 TEST(TexturePictures, DamagedPicturesAreRefusedWithAReason) {
     TexturePicture picture;
     std::string error;

@@ -5,7 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 zip_file=$(ls "$OUT"/brontavik-*-windows-x64.zip)
 listing=$(unzip -Z1 "$zip_file" | sort | tr '\n' ' ')
-for entry in brontavik.exe brontavik-capture.exe brontavik-edit.exe README.txt music/music.ogg \
+for entry in brontavik.exe brontavik-capture.exe brontavik-edit.exe brontavik-view.exe README.txt music/music.ogg \
     textures/merry.jpg textures/superfilm3.jpg; do
     [[ " $listing" == *" $entry "* ]] || fail "the zip lacks $entry: $listing"
 done
@@ -17,7 +17,7 @@ unzip -q "$zip_file" -d "$folder"
 # Every Windows 10 and 11 has these; only the program that talks to a sync
 # editor loads Winsock.
 system_dlls="ADVAPI32.dll GDI32.dll GLU32.dll KERNEL32.dll OLE32.dll OPENGL32.dll USER32.dll msvcrt.dll"
-for program in brontavik.exe brontavik-capture.exe brontavik-edit.exe; do
+for program in brontavik.exe brontavik-capture.exe brontavik-edit.exe brontavik-view.exe; do
     imports=$(objdump -p "$folder/$program" | sed -n 's/^\s*DLL Name: //p' | sort -u)
     allowed=$system_dlls
     [[ $program == brontavik-edit.exe ]] && allowed+=" WS2_32.dll"

@@ -1,9 +1,6 @@
 #include "tools/view/view_output.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -16,7 +13,6 @@
 #include "tools/capture/framing.h"
 #include "tools/capture/png_output.h"
 #include "tools/capture/render_target.h"
-#include "tools/capture/video_output.h"
 #include "tools/view/gl_window.h"
 
 namespace {
@@ -83,21 +79,6 @@ OffscreenScene::~OffscreenScene() {
     closeGlWindow(window_);
 }
 
-namespace {
-
-bool writeAll(int fd, const std::uint8_t* data, std::size_t bytes) {
-    while (bytes > 0) {
-        const ssize_t n = ::write(fd, data, bytes);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        bytes -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
 bool writeStill(OffscreenScene& scene, ScenePlayer& player, const ViewOptions& options,
                 std::string& error) {
     const std::vector<std::uint8_t>& frame = scene.render(player);
@@ -134,27 +115,4 @@ void runBench(OffscreenScene& scene, ScenePlayer& player, const ViewOptions& opt
         firstFrame, times0.load, times0.glStart, times0.textures, times.front());
     std::printf("frame time: median %.2f ms, worst %.2f ms, mean %.2f ms\n",
                 sorted[sorted.size() / 2], sorted.back(), sum / times.size());
-}
-
-bool writeVideo(OffscreenScene& scene, ScenePlayer& player, const ViewOptions& options,
-                std::string& error) {
-    VideoSettings settings;
-    settings.path = options.output;
-    settings.width = settings.pictureWidth = scene.width();
-    settings.height = settings.pictureHeight = scene.height();
-    settings.rate = {options.fps, 1};
-    settings.lossless = options.lossless;
-    settings.withMusic = false;
-    VideoOutput video;
-    if (!video.open(settings, error)) return false;
-    // One loop of the animation, at least one frame.
-    const double loop = player.frameCount() / kFramesPerSecond;
-    const long frames = std::max(1L, std::lround(std::ceil(loop * options.fps - 1e-9)));
-    const double start = player.time();
-    for (long k = 0; k < frames; ++k) {
-        player.seek(start + static_cast<double>(k) / options.fps);
-        const std::vector<std::uint8_t>& frame = scene.render(player);
-        if (!writeAll(video.input(), frame.data(), frame.size())) break;
-    }
-    return video.close(error);
 }

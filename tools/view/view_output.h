@@ -1,7 +1,7 @@
 #pragma once
-// Stills, videos and frame timings of a scene without a display, through
-// the capture tool's offscreen framebuffer, supersampling filter, PNG
-// writer and video encoder.
+// Stills and frame timings of a scene without a display, through the
+// capture tool's offscreen framebuffer, supersampling filter and PNG
+// writer.
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -41,11 +41,8 @@ class OffscreenScene {
     std::vector<std::uint8_t> frame_;
 };
 
-// Each writes options.output; false with the reason in `error`.
+// Writes options.output; false with the reason in `error`.
 bool writeStill(OffscreenScene& scene, ScenePlayer& player, const ViewOptions& options,
-                std::string& error);
-// One loop of the animation from the player's moment, at options.fps.
-bool writeVideo(OffscreenScene& scene, ScenePlayer& player, const ViewOptions& options,
                 std::string& error);
 
 // When the program started, and how long loading the file, starting GL
