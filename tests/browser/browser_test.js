@@ -1,6 +1,6 @@
 // The show in a real browser: Debian's Chromium, headless, WebGL 2 on
 // SwiftShader, driven by playwright-core against the page served on
-// 127.0.0.1. Usage: node browser_test.js URL WORK_DIR [--bench]
+// 127.0.0.1. Usage: node browser_test.js URL WORK_DIR [--bench | --bench-view]
 // (BRONTAVIK_BIN: the native build's bin folder, for desktop captures)
 //   stills   ?at=5, 20, 45 and 79 against the desktop capture, PSNR >= 35 dB;
 //            ?at=45 at two device pixels to the CSS pixel drawn at 1920x1440
@@ -9,13 +9,15 @@
 //            GL context that comes back, Escape to the end state, play again
 //   failures the data file answering 404, cut short or with a damaged picture,
 //            a browser without WebGL 2
+//   view     view.html, the 3DS scene player (view_test.js)
 //   delivery the single file from disk, the site offline, the multi-file page
 //            from disk, embedding, a phone (delivery_test.js); the single
 //            file in Firefox (firefox_test.js)
 //   console  no console error and no page error throughout
 // --bench plays the whole show at 800x600 and a part of it at 1920x1440 and
 // prints frame times, start-up times (served, from disk, from the offline
-// cache) and the sizes of the site and of the single file instead.
+// cache) and the sizes of the site and of the single file instead;
+// --bench-view times view.html (view_test.js).
 "use strict";
 const fs = require("fs");
 const path = require("path");
@@ -23,6 +25,7 @@ const {url, work, mode, minimumPsnr, launchChromium, counts, check, desktopStill
        titleValue, openPage, waitForState, framesDrawn, waitForFrames} = require("./support");
 const delivery = require("./delivery_test");
 const firefox = require("./firefox_test");
+const view = require("./view_test");
 
 const stillTimes = [5, 20, 45, 79];
 async function stills(browser, problems) {
@@ -300,11 +303,14 @@ async function bench(browser, problems) {
   try {
     if (mode === "--bench") {
       await bench(browser, problems);
+    } else if (mode === "--bench-view") {
+      await view.bench(browser, problems);
     } else {
       await stills(browser, problems);
       await show(browser, problems);
       await failures(browser, problems);
       await delivery.run(browser, problems);
+      await view.run(browser, problems);
       await firefox.run(problems);
       check("no console error or page error", problems.length === 0, problems.join(" | "));
     }
@@ -313,6 +319,6 @@ async function bench(browser, problems) {
   } finally {
     await browser.close();
   }
-  if (mode !== "--bench") console.log(`browser: ${counts.passed} passed, ${counts.failed} failed`);
+  if (!mode) console.log(`browser: ${counts.passed} passed, ${counts.failed} failed`);
   process.exit(counts.failed === 0 ? 0 : 1);
 })();

@@ -44,6 +44,7 @@ struct Viewer {
     bool dragging = false;
     bool lost = false;
     bool playing = false;
+    std::string file;
 };
 
 Viewer& viewer() {
@@ -235,8 +236,17 @@ void drawFrame() {
     v.player.advance(step);
     if (v.lost) return;
     fitCanvas(v);
-    v.player.draw(v.bufferWidth, v.bufferHeight);
-    platform::finishGlFrame();
+    // What the drawing makes on first use (the GL layer's buffers, the
+    // wireframe's edges, the normals' lines) may not fit: the scene ends
+    // with that said, the page lives on.
+    try {
+        v.player.draw(v.bufferWidth, v.bufferHeight);
+        platform::finishGlFrame();
+    } catch (const std::bad_alloc&) {
+        endScene();
+        viewPageRefused(tooLarge(v.file).c_str());
+        return;
+    }
     const std::string title = v.player.title(v.rate.add(step));
     viewPageFrameDone(title.c_str(), emscripten_get_now() - now);
 }
@@ -252,7 +262,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void viewPlay(double at) {
     try {
         v.player.setUpGl(renderContext(), warnings);
     } catch (const std::bad_alloc&) {
-        viewPageRefused("the scene's pictures need more memory than this page can have");
+        viewPageRefused(tooLarge(v.file + "'s pictures").c_str());
         return;
     }
     for (const std::string& w : warnings) viewPageWarning(w.c_str());
@@ -277,6 +287,7 @@ int main(int argc, char** argv) {
         viewPageRefused("no file was given");
         return 0;
     }
+    viewer().file = argv[1];
     std::string error;
     bool opened = false;
     try {

@@ -32,13 +32,17 @@
   const refit = frameCanvas(stage, canvas);
   makeFullscreen(stage, document.getElementById("fullscreen-button"), () => {}, null);
 
-  // What tests and benchmarks read: the state; when the program arrived,
-  // when the files of the scene were dropped, chosen or asked for, and when
-  // its first frame was drawn (ms since navigation); the title line, the
+  // What tests and benchmarks read: the state; how many files given came
+  // to their first frame or to a refusal; when the program arrived, when
+  // the files of the scene were dropped, chosen or asked for, and when its
+  // first frame was drawn (ms since navigation); the title line, the
   // warnings and the refusal shown; each frame's time in the program and
-  // interval since the one before (the last 10000).
+  // interval since the one before (the last 10000); how long loading the
+  // file (main) and making its textures and first frame (viewPlay) took, in
+  // ms; the program's memory.
   const record = {
     state: "loading",
+    outcomes: 0,
     loadedAt: null,
     openedAt: null,
     firstFrameAt: null,
@@ -48,7 +52,9 @@
     problems: [],
     passMilliseconds: [],
     frameIntervals: [],
+    steps: {},
     canvasSize: () => [canvas().width, canvas().height],
+    memoryBytes: () => current?.module?.HEAP8?.buffer.byteLength ?? null,
     // The next frame as drawn, with its title line.
     captureFrame: () => new Promise((resolve) => captures.push(resolve)),
   };
@@ -122,6 +128,7 @@
   function waitForFile(reason = null) {
     stopScene();
     record.refused = reason;
+    if (reason !== null) record.outcomes += 1;
     refusedLine.textContent = reason || "";
     refusedLine.hidden = reason === null;
     setState("waiting");
@@ -131,7 +138,11 @@
     const isCurrent = () => scene === current;
     return {
       opened(pictures) { scene.pictures = pictures; },
-      refused(reason) { scene.refused = reason; },
+      refused(reason) {
+        scene.refused = reason;
+        // A scene that cannot go on (its memory ran out while it played).
+        if (scene.playing && isCurrent()) waitForFile(reason);
+      },
       warning(line) {
         if (!isCurrent()) return;
         record.warnings.push(line);
@@ -153,6 +164,7 @@
         const now = performance.now();
         if (record.firstFrameAt === null) {
           record.firstFrameAt = now;
+          record.outcomes += 1;
           setState("playing");
         } else {
           record.frameIntervals.push(now - lastFrame);
@@ -180,7 +192,8 @@
       entry();
     } catch (e) {
       if (e === "unwind" || (e && e.name === "ExitStatus")) return;
-      scene.refused = `The player stopped with an error: ${e && e.message || e}.`;
+      const what = e instanceof Error ? e.message : "an error it could not handle";
+      scene.refused = `The player stopped: ${what}. Open another file to go on.`;
     }
   }
 
@@ -193,7 +206,7 @@
   async function openScene(sceneName, files, fetchPicture = null) {
     const mine = ++generation;
     stopScene();
-    Object.assign(record, {firstFrameAt: null, warnings: [], refused: null,
+    Object.assign(record, {firstFrameAt: null, warnings: [], refused: null, steps: {},
                            passMilliseconds: [], frameIntervals: []});
     showWarnings();
     document.getElementById("opening-text").textContent = `Opening ${sceneName}\u2026`;
@@ -222,7 +235,9 @@
     fs.mkdir("/scene");
     fs.chdir("/scene");
     for (const file of files) fs.writeFile(file.name, file.bytes);
+    const loading = performance.now();
     run(scene, () => scene.module.callMain([sceneName]));
+    record.steps.load = performance.now() - loading;
     if (scene.refused !== null || scene.pictures === null) {
       return waitForFile(scene.refused || `${sceneName} could not be opened.`);
     }
@@ -234,8 +249,13 @@
       }
     }
     scene.playing = true;
+    const playing = performance.now();
     run(scene, () => scene.module._viewPlay(pageAddress.at === null ? -1 : pageAddress.at));
-    if (scene.refused !== null) return waitForFile(scene.refused);
+    record.steps.play = performance.now() - playing;
+    if (scene.refused !== null) {
+      if (scene === current) waitForFile(scene.refused);
+      return;
+    }
     canvas().focus({preventScroll: true});
   }
 
