@@ -144,7 +144,23 @@ async function stillsAndKeys(browser, problems) {
         closed.state === "waiting" && closed.refused === null && closed.title === "" &&
             await page.locator("#waiting .prompt").isVisible(), JSON.stringify(closed));
 
-  // A file the loader refuses, dropped on the page.
+  // A real file whose picture is not there.
+  const missing = await choose(page, [path.join(models, "cubes_with_alpha.3DS")]);
+  const warned = desktopView(models, "cubes_with_alpha.3DS", ["--at", "0.5"], "missing-picture");
+  check("view.html: a missing picture gets the desktop's warning line on the page",
+        missing.state === "playing" && warned.lines.length > 0 &&
+            JSON.stringify(missing.warnings) === JSON.stringify(warned.lines) &&
+            await page.locator("#warnings").isVisible(),
+        `${JSON.stringify(missing.warnings)} against ${JSON.stringify(warned.lines)}`);
+  await sameAsDesktop(page, "missing-picture", models, "cubes_with_alpha.3DS", ["--at", "0.5"]);
+
+  // Pictures without a scene: said so, the last scene's warnings gone with it.
+  const pictures = await choose(page, ["IMAGE1.jpg", "test.png"].map((f) => path.join(models, f)));
+  check("view.html: files without a 3DS file among them are named",
+        pictures.refused === "None of these files is a 3DS file (.3ds): IMAGE1.jpg, test.png." &&
+            !await page.locator("#warnings").isVisible(), JSON.stringify(pictures));
+
+  // A file the loader refuses, dropped on the page: its reason.
   const refusing = fs.mkdtempSync(path.join(work, "refused-"));
   fs.writeFileSync(path.join(refusing, "not.3ds"), "hello");
   const desktop = desktopView(refusing, "not.3ds", [], "refused");
@@ -155,20 +171,14 @@ async function stillsAndKeys(browser, problems) {
   }));
   const shown = await page.locator("#refused").textContent();
   check("view.html: a file the loader refuses gets its one-line reason, the desktop's",
-        refused.state === "waiting" && desktop.status === 1 && desktop.lines.length === 1 &&
-            shown === desktop.lines[0] && await page.locator("#refused").isVisible(),
+        refused.state === "waiting" && desktop.status === 1 &&
+            desktop.lines.length === 1 && shown === desktop.lines[0] &&
+            await page.locator("#refused").isVisible(),
         `"${shown}" against "${desktop.lines.join(" | ")}"`);
-
-  // Another file after it: a real one whose picture is not there.
-  const missing = await choose(page, [path.join(models, "cubes_with_alpha.3DS")]);
-  const warned = desktopView(models, "cubes_with_alpha.3DS", ["--at", "0.5"], "missing-picture");
-  check("view.html: after a refusal another file plays; a missing picture gets the desktop's " +
-            "warning line on the page",
-        missing.state === "playing" && warned.lines.length > 0 &&
-            JSON.stringify(missing.warnings) === JSON.stringify(warned.lines) &&
-            await page.locator("#warnings").isVisible(),
-        `${JSON.stringify(missing.warnings)} against ${JSON.stringify(warned.lines)}`);
-  await sameAsDesktop(page, "missing-picture", models, "cubes_with_alpha.3DS", ["--at", "0.5"]);
+  const again = await choose(page, turning);
+  check("view.html: another file plays after a refusal",
+        again.state === "playing" && !await page.locator("#refused").isVisible(),
+        JSON.stringify(again));
   await page.context().close();
 }
 

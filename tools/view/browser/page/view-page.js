@@ -127,6 +127,8 @@
   // Back to the prompt for a file, with the reason the last one gave, if any.
   function waitForFile(reason = null) {
     stopScene();
+    record.warnings = [];
+    showWarnings();
     record.refused = reason;
     if (reason !== null) record.outcomes += 1;
     refusedLine.textContent = reason || "";
