@@ -9,6 +9,8 @@
 //            GL context that comes back, Escape to the end state, play again
 //   failures the data file answering 404, cut short or with a damaged picture,
 //            a browser without WebGL 2
+//   makers   the makers' run: ?sync= against a scripted sync editor on a
+//            WebSocket, ?tracks= against capture --tracks (edit_test.js)
 //   delivery the single file from disk, the site offline, the multi-file page
 //            from disk, embedding, a phone (delivery_test.js); the single
 //            file in Firefox (firefox_test.js)
@@ -22,6 +24,7 @@ const path = require("path");
 const {url, work, mode, minimumPsnr, launchChromium, counts, check, desktopStill, psnr, brightest,
        titleValue, openPage, waitForState, framesDrawn, waitForFrames} = require("./support");
 const delivery = require("./delivery_test");
+const edit = require("./edit_test");
 const firefox = require("./firefox_test");
 
 const stillTimes = [5, 20, 45, 79];
@@ -304,6 +307,7 @@ async function bench(browser, problems) {
       await stills(browser, problems);
       await show(browser, problems);
       await failures(browser, problems);
+      await edit.run(browser, problems);
       await delivery.run(browser, problems);
       await firefox.run(problems);
       check("no console error or page error", problems.length === 0, problems.join(" | "));
