@@ -17,7 +17,8 @@
 //   console  no console error and no page error throughout
 // --bench plays the whole show at 800x600 and a part of it at 1920x1440 and
 // prints frame times, start-up times (served, from disk, from the offline
-// cache) and the sizes of the site and of the single file instead.
+// cache), the sizes of the site and of the single file, and the frame times
+// of the makers' run with and without an editor instead.
 "use strict";
 const fs = require("fs");
 const path = require("path");
@@ -295,6 +296,7 @@ async function bench(browser, problems) {
   await benchPlay(browser, problems, "1920x1440",
                   {viewport: {width: 1280, height: 720}, scale: 2}, 20);
   await delivery.startupFigures(browser, problems);
+  await edit.bench(browser, problems);
 }
 
 (async () => {

@@ -330,10 +330,78 @@ async function singleFile(browser, problems) {
   await page.context().close();
 }
 
+// The tracks keyed with the show's own values (README's table), so the
+// picture stays the show's while every keyed track is read each frame.
+const OWN_VALUES = {
+  "show:brightness": 1, "camera:fov": 75, "light:dir.x": -1, "light:dir.y": 0.3,
+  "light:dir.z": 0, "light:ambient": 1, "spheres:cage": 0.2, "spheres:spacing": 2.4,
+  "sky:size": 13, "stars:radius": 60, "stars:size": 0.3, "clouds:height": 12,
+  "clouds:opacity": 1, "points:size": 4, "spires:size": 0.05, "floor:height": -0.41,
+  "floor:blue": 0.4, "floor:opacity": 0.8, "sprites:size": 0.05, "film:strength": 0.8,
+  "timeline:part1.start": 80, "timeline:part2.start": 85.14, "envelope:damping": 6.4,
+  "envelope:swing.fast": 2, "envelope:swing.mid": 1.55, "envelope:swing.slow": 0.9,
+};
+
+// Frame times of the page at `address` over `seconds` of play from the
+// start (after `prepare`, given the page once it plays).
+async function benchPage(browser, problems, label, address, seconds, prepare = async () => {}) {
+  const page = await openPage(browser, problems, {allowed: [refusedLine]});
+  await page.goto(address);
+  await waitForState(page, ["ready"], 60000);
+  await page.click("#start-button");
+  await waitForFrames(page, 5);
+  await prepare(page);
+  await page.evaluate(() => {
+    window.brontavik.passMilliseconds.length = 0;
+    window.brontavik.frameIntervals.length = 0;
+  });
+  await page.waitForTimeout(seconds * 1000);
+  const r = await page.evaluate(() => ({pass: window.brontavik.passMilliseconds,
+                                        interval: window.brontavik.frameIntervals}));
+  const sorted = (v) => [...v].sort((a, b) => a - b);
+  const at = (v, p) => sorted(v)[Math.min(v.length - 1, Math.floor(v.length * p))];
+  console.log(`${label}: ${r.pass.length} frames in ${seconds} s; program time per frame ` +
+              `median ${at(r.pass, 0.5).toFixed(2)} ms, p95 ${at(r.pass, 0.95).toFixed(2)} ms; ` +
+              `frame interval median ${at(r.interval, 0.5).toFixed(2)} ms, ` +
+              `p95 ${at(r.interval, 0.95).toFixed(2)} ms`);
+  await page.context().close();
+}
+
+// --bench: the show's own page, the makers' run with no editor, and with an
+// editor whose tracks are keyed on every row of the show.
+async function bench(browser, problems) {
+  const seconds = 15;
+  await benchPage(browser, problems, "show", url, seconds);
+  const port = await freePort();
+  await benchPage(browser, problems, "makers' run, no editor", `${url}?sync=127.0.0.1:${port}`,
+                  seconds);
+  const sync = new SyncEditor(port);
+  await sync.listen();
+  let keys = 0;
+  await benchPage(browser, problems, "makers' run, editor", `${url}?sync=127.0.0.1:${port}`,
+                  seconds, async (page) => {
+    const editorSide = await sync.accept(15000);
+    const names = await editorSide.waitForTracks(TRACK_COUNT);
+    for (let row = 0; row <= 1340; ++row) {
+      editorSide.setKey(SHOW_TIME, row, row / 16, 1);
+      keys += 1;
+      names.forEach((name, track) => {
+        if (!(name in OWN_VALUES)) return;
+        editorSide.setKey(track, row, OWN_VALUES[name], 1);
+        keys += 1;
+      });
+    }
+    await page.waitForTimeout(2000);  // taken in over the first frames
+  });
+  console.log(`makers' run, editor: ${keys} keys on ${Object.keys(OWN_VALUES).length + 1} ` +
+              "tracks, every row of the show");
+  await sync.close();
+}
+
 async function run(browser, problems) {
   await editor(browser, problems);
   await tracks(browser, problems);
   await singleFile(browser, problems);
 }
 
-module.exports = {run, editor, tracks, singleFile};
+module.exports = {run, bench};
