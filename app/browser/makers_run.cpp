@@ -46,11 +46,20 @@ bool readPageRequest(PageRequest& request) {
     return false;
 }
 
+// The run is over: its connection to the editor ends with it, so that the
+// page's next play (or another demo) finds the editor free.
+void endRun() {
+    session.reset();
+}
+
 void runPass() {
     const double before = emscripten_get_now();
     platform::fitCanvas();
     int exitCode = 0;
-    if (editLoopPass(*session, exitCode)) platform::current().exitProcess(exitCode);
+    if (editLoopPass(*session, exitCode)) {
+        endRun();
+        platform::current().exitProcess(exitCode);
+    }
     if (active) pageFrameDone(emscripten_get_now() - before, demoTime, inputRecord().auxValue);
 }
 
@@ -58,7 +67,9 @@ void runPass() {
 // queued and releases the window while the page is still there.
 void leavePage() {
     int exitCode = 0;
-    if (editLoopPass(*session, exitCode)) platform::closePage();
+    if (!session || !editLoopPass(*session, exitCode)) return;
+    endRun();
+    platform::closePage();
 }
 
 }  // namespace

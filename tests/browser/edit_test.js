@@ -12,6 +12,7 @@
 //            maker's keys (Space, Right, Page Down, Home, Escape), a damaged
 //            track file named on the page
 //   single   brontavik.html from disk: ?sync= connects, ?tracks= says why not
+//   address  how the page reads ?sync= and ?tracks=
 "use strict";
 const {execFileSync} = require("child_process");
 const fs = require("fs");
@@ -219,6 +220,13 @@ async function editor(browser, problems) {
           !results.includes("FAILED") && (await page.evaluate(() => window.brontavik.state)) ===
                                              "playing",
           results.join("; "));
+
+    // Escape ends the run as it ends the show, and lets the editor go.
+    await page.keyboard.press("Escape");
+    await waitForState(page, ["ended"], 15000).catch(() => {});
+    await editorSide.waitForClose().catch(() => {});
+    check("Escape ends the run and its connection to the editor",
+          (await page.evaluate(() => window.brontavik.state)) === "ended" && editorSide.closed);
   } catch (e) {
     check("the scripted editor's session completes", false,
           `${e && e.stack || e}; the program said ${JSON.stringify(lines.slice(-8))}`);
@@ -398,7 +406,35 @@ async function bench(browser, problems) {
   await sync.close();
 }
 
+// What the page makes of ?sync= and ?tracks= (read before the program loads).
+async function addresses(browser, problems) {
+  // The pages load on while they are read: their track files are not there.
+  const page = await openPage(browser, problems, {refusals: true});
+  const read = async (query) => {
+    await page.goto(`${url}${query}`, {waitUntil: "domcontentloaded"});
+    return page.evaluate(() => JSON.stringify([pageAddress.sync, pageAddress.tracks,
+                                               pageAddress.notes.length]));
+  };
+  const cases = [
+    ["?sync", [{host: "127.0.0.1", port: 1339}, null, 0]],
+    ["?sync=studio", [{host: "studio", port: 1339}, null, 0]],
+    ["?sync=ws://[::1]:80/x", [{host: "[::1]", port: 80}, null, 0]],
+    ["?sync=wss://studio:1339", [null, null, 1]],
+    ["?tracks=", [null, `${url}sync/`, 0]],
+    ["?tracks=../t&sync=h:5", [{host: "h", port: 5}, null, 1]],
+    ["?at=3&tracks=t", [null, null, 1]],
+  ];
+  const wrong = [];
+  for (const [query, expected] of cases) {
+    const got = await read(query);
+    if (got !== JSON.stringify(expected)) wrong.push(`${query}: ${got}`);
+  }
+  check("?sync= and ?tracks= are read as the README says", wrong.length === 0, wrong.join("; "));
+  await page.context().close();
+}
+
 async function run(browser, problems) {
+  await addresses(browser, problems);
   await editor(browser, problems);
   await tracks(browser, problems);
   await singleFile(browser, problems);
