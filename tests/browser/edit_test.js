@@ -20,7 +20,7 @@ const path = require("path");
 const {pathToFileURL} = require("url");
 const {url, work, minimumPsnr, check, desktopStill, psnr, openPage, waitForState, framesDrawn,
        waitForFrames} = require("./support");
-const {SyncEditor, freePort} = require("./sync_editor");
+const {SyncEditor, freePort, until} = require("./sync_editor");
 
 const SHOW_TIME = 0;  // the track numbers the program asks for first
 const TRACK_COUNT = 33;
@@ -162,6 +162,14 @@ async function editor(browser, problems) {
               reported.every((row, i) => i === 0 || row > reported[i - 1]),
           `demo time ${playing.demoTime.toFixed(3)} s, music ${playing.musicTime.toFixed(3)} s; ` +
               `rows ${reported.slice(0, 5).join(", ")}`);
+
+    // The editor's save: a page has no folder to write to, and says so.
+    editorSide.save();
+    await until(() => lines.some((l) => /asked to save the tracks/.test(l)), 10000, "answer")
+        .catch(() => {});
+    check("the editor's save is answered with a line: a page cannot write the files",
+          lines.some((l) => /no folder to write them in; the keys stay in the editor/.test(l)) &&
+              !editorSide.closed);
 
     // SET_ROW while playing: both jump to row 320 (20 s).
     editorSide.setRow(320);
