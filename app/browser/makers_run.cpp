@@ -18,7 +18,7 @@ namespace {
 
 std::unique_ptr<EditSession> session;
 
-// The page's texts are longer than any host or folder name it passes.
+// Room for what the page passes: a host name, a folder, an address.
 constexpr int kTextCapacity = 2048;
 
 struct PageRequest {
