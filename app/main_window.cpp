@@ -51,7 +51,9 @@ bool createMainWindow(const char* title, int width, int height, int bits, bool f
         }
     }
 
-    const WindowStyle style = fullscreen ? WindowStyle::Popup : WindowStyle::SystemMenu;
+    const WindowStyle style = fullscreen ? WindowStyle::Popup
+                              : onTop    ? WindowStyle::SystemMenu
+                                         : WindowStyle::Overlapped;
     mainWindow = system.createWindow(kClassName, title, style, 0, 0, width, height);
     if (mainWindow == nullptr) return failWith("Window Creation Error.");
     mainDeviceContext = system.getDeviceContext(mainWindow);

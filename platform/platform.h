@@ -30,7 +30,12 @@ struct PixelFormatRequest {
     bool supportOpenGl = true;
 };
 
-enum class WindowStyle { Popup, SystemMenu };
+// Popup: the fullscreen window. SystemMenu: the show's windowed fallback, a
+// captioned tool window whose given size is its outer size. Overlapped: an
+// ordinary window for makers' programs (captioned, movable, in the task bar)
+// whose given size, here and in setWindowPos, is its client area, so the
+// whole picture shows.
+enum class WindowStyle { Popup, SystemMenu, Overlapped };
 
 // Message-box icons and buttons: the caller's values are passed through so
 // tests can check them.

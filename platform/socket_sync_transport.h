@@ -27,9 +27,11 @@ class SocketSyncTransport : public SyncTransport {
         if (state_ == State::Open) flush();
     }
 
-    void takeReceived(std::vector<std::uint8_t>& into) override {
+    bool takeReceived(std::vector<std::uint8_t>& into) override {
+        if (incoming_.empty()) return false;
         into.insert(into.end(), incoming_.begin(), incoming_.end());
         incoming_.clear();
+        return true;
     }
 
     void close() override {

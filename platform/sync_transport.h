@@ -2,8 +2,8 @@
 // The connection to a sync editor, never waiting for it: connecting, sending
 // and receiving return at once, and the caller asks every frame how the
 // connection stands. Each build carries it on its own system's interface
-// (the Linux desktop on POSIX sockets) and defines makeSyncTransport(); the
-// bytes it carries are the caller's.
+// (the desktops on TCP sockets, the browser on a WebSocket) and defines
+// makeSyncTransport(); the bytes it carries are the caller's.
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -33,8 +33,13 @@ class SyncTransport {
     // sends as text, and whole protocol messages, each as one message.
     virtual void sendGreeting(std::span<const std::uint8_t> bytes) = 0;
     virtual void send(std::span<const std::uint8_t> bytes) = 0;
-    // Appends the bytes received since the last call to `into`.
-    virtual void takeReceived(std::vector<std::uint8_t>& into) = 0;
+    // Appends what was received to `into`: on a byte stream everything since
+    // the last call, on a transport that carries messages the next whole
+    // message (one a call). False when nothing was waiting.
+    virtual bool takeReceived(std::vector<std::uint8_t>& into) = 0;
+    // True when the editor's bytes arrive as messages (a WebSocket), each
+    // holding whole protocol messages: one that ends within one was cut.
+    virtual bool carriesMessages() const { return false; }
     virtual void close() = 0;
     virtual std::string closeReason() const = 0;
 };

@@ -21,15 +21,13 @@ void SyncClient::update(double now) {
         start(now);
     }
     const SyncTransport::State link = transport_.update();
-    transport_.takeReceived(received_);
     if (state_ == State::Connecting && link == SyncTransport::State::Open) {
         transport_.sendGreeting({reinterpret_cast<const std::uint8_t*>(kClientGreeting.data()),
                                  kClientGreeting.size()});
         state_ = State::Greeting;
         transport_.update();
     }
-    if (state_ == State::Greeting) greet();
-    if (state_ == State::Connected) readCommands();
+    readReceived();
     if (state_ == State::Waiting) return;  // dropped above
 
     if (link == SyncTransport::State::Closed) {
@@ -57,6 +55,26 @@ void SyncClient::start(double now) {
     transport_.open();
     state_ = State::Connecting;
     deadline_ = now + kHandshakeSeconds;
+}
+
+void SyncClient::readReceived() {
+    if (!transport_.carriesMessages()) {
+        transport_.takeReceived(received_);
+        return readBytes();
+    }
+    // Message by message: each must end where a protocol message ends.
+    while ((state_ == State::Greeting || state_ == State::Connected) &&
+           transport_.takeReceived(received_)) {
+        readBytes();
+        if (state_ != State::Waiting && !received_.empty())
+            return drop("a message from the editor was cut: it ends within a " +
+                        std::string(state_ == State::Greeting ? "greeting" : "command"));
+    }
+}
+
+void SyncClient::readBytes() {
+    if (state_ == State::Greeting) greet();
+    if (state_ == State::Connected) readCommands();
 }
 
 void SyncClient::greet() {

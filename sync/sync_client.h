@@ -46,6 +46,9 @@ class SyncClient {
     enum class State { Waiting, Connecting, Greeting, Connected };
 
     void start(double now);
+    // Reads what arrived: the greeting, then the editor's commands.
+    void readReceived();
+    void readBytes();
     void greet();
     void readCommands();
     // Ends the connection with a note; the next attempt is a second later.

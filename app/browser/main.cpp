@@ -8,10 +8,12 @@
 // ?at=SECONDS in the page's address the one frame at that scene time is
 // drawn and held (drawn again when the canvas changes size): the capture
 // tool's still, at the same moment on the demo clock, through the same
-// frame function.
+// frame function. With ?sync= or ?tracks= the makers' run (makers_run.h)
+// takes the show's place.
 #include <GL/gl.h>
 #include <emscripten.h>
 
+#include "app/browser/makers_run.h"
 #include "app/main_loop.h"
 #include "platform/browser/browser_platform.h"
 #include "platform/browser/page_hooks.h"
@@ -40,6 +42,8 @@ void leavePage() {
     if (messageLoopPass(exitCode)) platform::closePage();
 }
 
+bool makersRun = false;
+
 FrameMoment still;
 
 void drawStill() {
@@ -67,6 +71,7 @@ int showStill(double sceneTime) {
 // The viewer's start gesture (the page calls it within the event).
 extern "C" EMSCRIPTEN_KEEPALIVE void brontavikStart() {
     if (platform::showStarted()) return;
+    if (makersRun) return startMakersRun();
     platform::startShow();
     emscripten_set_main_loop(&runPass, 0, 0);
     runPass();
@@ -75,8 +80,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brontavikStart() {
 int main() {
     double sceneTime = 0.0;
     if (pageSceneTime(&sceneTime)) return showStill(sceneTime);
-    platform::setPageLeaveHandler(&leavePage);
-    if (!openStartupWindow()) platform::current().exitProcess(0);
+    makersRun = makersRunAsked();
+    if (makersRun) {
+        if (!prepareMakersRun()) platform::current().exitProcess(1);
+    } else {
+        platform::setPageLeaveHandler(&leavePage);
+        if (!openStartupWindow()) platform::current().exitProcess(0);
+    }
     // The initialisation's GL work (texture images, shader programs) is
     // done now, while the page waits, rather than before the first frame.
     glFinish();

@@ -84,6 +84,12 @@ void EditSession::begin() {
 }
 
 bool EditSession::saveTracks(std::string& error) {
+    if (options_.tracksFolder.empty()) {
+        error =
+            "the editor asked to save the tracks, but this run has no folder to write them "
+            "in; the keys stay in the editor";
+        return false;
+    }
     if (!saveTrackFiles(options_.tracksFolder, tracks_, error)) return false;
     note("saved " + std::to_string(tracks_.size()) + " tracks in " + options_.tracksFolder);
     return true;
@@ -132,26 +138,40 @@ void EditSession::reportRow() {
     lastRowSent_ = row;
 }
 
-int runEditLoop(EditSession& session) {
+bool openEditWindow() {
+    windowTopLeft = {0.0, 0.0, 0.0, 1};
+    windowBottomRight = {800.0, 600.0, 0.0, 1};
+    return createMainWindow(kWindowTitle, 800, 600, 32, false, false);
+}
+
+bool editLoopPass(EditSession& session, int& exitCode) {
     platform::Platform& system = platform::current();
-    for (;;) {
-        platform::Message message;
-        while (system.peekMessage(message)) {
-            if (message.message == platform::WM_QUIT) {
-                releaseMainWindow();
-                return static_cast<int>(message.wParam);
-            }
-            // Every press counts, however short: the window procedure's
-            // held keys may be up again before the next frame looks.
-            if (message.message == platform::WM_KEYDOWN && message.wParam < 256)
-                session.keyDown(message.wParam, keys[message.wParam]);
-            system.dispatchMessage(message);
-        }
-        if (active && !session.frame()) {
-            if (musicEnabled) closeMusic();
+    platform::Message message;
+    while (system.peekMessage(message)) {
+        if (message.message == platform::WM_QUIT) {
             releaseMainWindow();
-            return 0;
+            exitCode = static_cast<int>(message.wParam);
+            return true;
         }
-        system.swapBuffers(mainDeviceContext);
+        // Every press counts, however short: the window procedure's held
+        // keys may be up again before the next frame looks.
+        if (message.message == platform::WM_KEYDOWN && message.wParam < 256)
+            session.keyDown(message.wParam, keys[message.wParam]);
+        system.dispatchMessage(message);
     }
+    if (active && !session.frame()) {
+        if (musicEnabled) closeMusic();
+        releaseMainWindow();
+        exitCode = 0;
+        return true;
+    }
+    system.swapBuffers(mainDeviceContext);
+    return false;
+}
+
+int runEditLoop(EditSession& session) {
+    int exitCode = 0;
+    while (!editLoopPass(session, exitCode)) {
+    }
+    return exitCode;
 }

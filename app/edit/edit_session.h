@@ -18,7 +18,8 @@
 struct EditOptions {
     std::string host = "127.0.0.1";
     int port = 1338;
-    // Where SAVE_TRACKS writes the tracks and --play reads them.
+    // Where SAVE_TRACKS writes the tracks and --play reads them; none in a
+    // web page, which cannot write files.
     std::string tracksFolder = "sync";
     // Tracks from the folder, no editor.
     bool play = false;
@@ -58,6 +59,17 @@ class EditSession {
     std::optional<std::uint32_t> lastRowSent_;
 };
 
-// Runs the maker's message loop until the window closes or Escape's fade is
-// over; returns the exit code after releasing the window.
+// Opens the maker's window, which initialises the demo: an ordinary 800 by
+// 600 window the maker can move beside the editor; no display mode is
+// switched. False (the user was told why) when it cannot.
+bool openEditWindow();
+
+// One pass of the maker's message loop: every waiting message (the keys to
+// the session), then one frame drawn and presented. True when the run is
+// over (the window closed, or Escape's fade is complete), with the exit
+// code, after the window was released. The desktop repeats it; the browser
+// runs one pass per animation frame.
+bool editLoopPass(EditSession& session, int& exitCode);
+
+// Runs the maker's message loop until the run is over; returns the exit code.
 int runEditLoop(EditSession& session);

@@ -391,7 +391,7 @@ class BrowserPlatform final : public Platform {
             (p.downSinceFrame_[vk] ? p.heldBack_ : p.queue_).push_back(up);
         }
         // Keys that would scroll the page stay with the show.
-        return vk == 0x20 || (vk >= 0x25 && vk <= 0x28);
+        return vk == 0x20 || (vk >= 0x21 && vk <= 0x28);
     }
 
     static EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* event, void* self) {
@@ -482,6 +482,10 @@ int virtualKeyFromDom(int key) {
         case 0x20:  // Space
         case 0x08:  // Backspace
         case 0x09:  // Tab
+        case 0x21:  // Page Up
+        case 0x22:  // Page Down
+        case 0x23:  // End
+        case 0x24:  // Home
         case 0x25:  // arrows
         case 0x26:
         case 0x27:

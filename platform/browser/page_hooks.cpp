@@ -97,4 +97,21 @@ EM_JS(int, pageSceneTime, (double* seconds), {
 EM_JS(void, pageStillShown, (), {
     if (Module.page) Module.page.stillShown();
 });
+
+EM_JS(int, pageSyncEditor, (char* host, int capacity, int* port), {
+    const editor = Module.page && Module.page.syncEditor ? Module.page.syncEditor() : null;
+    if (!editor || lengthBytesUTF8(editor.host) >= capacity) return 0;
+    stringToUTF8(editor.host, host, capacity);
+    HEAP32[port >> 2] = editor.port;
+    return 1;
+});
+
+EM_JS(int, pageTracksFolder, (char* folder, char* address, int capacity), {
+    const tracks = Module.page && Module.page.tracksFolder ? Module.page.tracksFolder() : null;
+    if (!tracks || lengthBytesUTF8(tracks.folder) >= capacity ||
+        lengthBytesUTF8(tracks.address) >= capacity) return 0;
+    stringToUTF8(tracks.folder, folder, capacity);
+    stringToUTF8(tracks.address, address, capacity);
+    return 1;
+});
 // clang-format on

@@ -42,4 +42,12 @@ void pageFrameDone(double passMilliseconds, double demoTime, double sceneTime);
 int pageSceneTime(double* seconds);
 // The one frame at that scene time is drawn and held.
 void pageStillShown();
+// The sync editor the page's address names (?sync=ws://HOST:PORT): its host
+// (an IPv6 address in brackets) into `host`, `capacity` bytes with the
+// terminating NUL, and its port; 0 without one.
+int pageSyncEditor(char* host, int capacity, int* port);
+// For ?tracks=URL: the folder of the program's file system the page wrote
+// the fetched track files into, and the address they came from, each into
+// `capacity` bytes; 0 without one.
+int pageTracksFolder(char* folder, char* address, int capacity);
 }

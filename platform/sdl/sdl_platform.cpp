@@ -92,6 +92,7 @@ class SdlPlatform final : public Platform {
             switchedWindow_ = window;
         }
         mainWindow_ = window;
+        clientSized_ = style == WindowStyle::Overlapped;
         return window;
     }
 
@@ -157,9 +158,11 @@ class SdlPlatform final : public Platform {
         auto* w = static_cast<SDL_Window*>(window);
         if (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN) return;
         // The size asked for is the outer size: a captioned window's client
-        // area is smaller by its borders.
+        // area is smaller by its borders. An ordinary window's is its client
+        // area, placed with its top-left corner at (x, y).
         int top = 0, left = 0, bottom = 0, right = 0;
-        if (!(SDL_GetWindowFlags(w) & SDL_WINDOW_BORDERLESS)) {
+        if (!(SDL_GetWindowFlags(w) & SDL_WINDOW_BORDERLESS) &&
+            !(clientSized_ && w == mainWindow_)) {
             SDL_GetWindowBordersSize(w, &top, &left, &bottom, &right);
         }
         SDL_SetWindowAlwaysOnTop(w, onTop ? SDL_TRUE : SDL_FALSE);
@@ -362,6 +365,7 @@ class SdlPlatform final : public Platform {
     bool videoStarted_ = false;
     WindowProc proc_ = nullptr;
     SDL_Window* mainWindow_ = nullptr;
+    bool clientSized_ = false;  // the main window is an ordinary one (Overlapped)
     SDL_Window* switchedWindow_ = nullptr;
     SDL_DisplayMode exclusiveMode_{};
     bool needsSwitch_ = false;

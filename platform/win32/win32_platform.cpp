@@ -100,12 +100,20 @@ class Win32Platform final : public Platform {
 
     WindowHandle createWindow(const char* className, const char* title, WindowStyle style, int x,
                               int y, int width, int height) override {
-        const DWORD windowStyle = style == WindowStyle::Popup ? WS_POPUP : WS_SYSMENU;
+        // An ordinary window (Overlapped) has a caption, a task-bar button and
+        // a client area of the size asked for; the show's keep their styles.
+        const bool ordinary = style == WindowStyle::Overlapped;
+        const DWORD windowStyle = style == WindowStyle::Popup ? WS_POPUP
+                                  : ordinary
+                                      ? WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX
+                                      : WS_SYSMENU;
+        const DWORD extendedStyle = ordinary ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
         RECT rectangle{0, 0, width, height};
         AdjustWindowRectEx(&rectangle, windowStyle, FALSE, WS_EX_APPWINDOW);
         window_ = CreateWindowExA(
-            WS_EX_TOOLWINDOW, className, title, windowStyle, x, y, rectangle.right - rectangle.left,
+            extendedStyle, className, title, windowStyle, x, y, rectangle.right - rectangle.left,
             rectangle.bottom - rectangle.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        clientSized_ = ordinary;
         return window_;
     }
 
@@ -155,6 +163,15 @@ class Win32Platform final : public Platform {
 
     void setWindowPos(WindowHandle window, int x, int y, int width, int height) override {
         const UINT show = windowHidden() ? SWP_NOACTIVATE : SWP_SHOWWINDOW;
+        if (clientSized_ && window == window_) {
+            // The size is the client area's: grown by the caption and borders.
+            RECT rectangle{0, 0, width, height};
+            const auto style = static_cast<DWORD>(GetWindowLongA(window_, GWL_STYLE));
+            const auto extended = static_cast<DWORD>(GetWindowLongA(window_, GWL_EXSTYLE));
+            AdjustWindowRectEx(&rectangle, style, FALSE, extended);
+            width = rectangle.right - rectangle.left;
+            height = rectangle.bottom - rectangle.top;
+        }
         SetWindowPos(static_cast<HWND>(window), HWND_NOTOPMOST, x, y, width, height, show);
     }
 
@@ -254,7 +271,8 @@ class Win32Platform final : public Platform {
 
   private:
     MSG taken_{};
-    HWND window_ = nullptr;  // the last window created
+    HWND window_ = nullptr;     // the last window created
+    bool clientSized_ = false;  // it is an ordinary one (Overlapped)
 };
 
 }  // namespace

@@ -9,6 +9,8 @@
 //            GL context that comes back, Escape to the end state, play again
 //   failures the data file answering 404, cut short or with a damaged picture,
 //            a browser without WebGL 2
+//   makers   the makers' run: ?sync= against a scripted sync editor on a
+//            WebSocket, ?tracks= against capture --tracks (edit_test.js)
 //   view     view.html, the 3DS scene player (view_test.js)
 //   delivery the single file from disk, the site offline, the multi-file page
 //            from disk, embedding, a phone (delivery_test.js); the single
@@ -16,14 +18,16 @@
 //   console  no console error and no page error throughout
 // --bench plays the whole show at 800x600 and a part of it at 1920x1440 and
 // prints frame times, start-up times (served, from disk, from the offline
-// cache) and the sizes of the site and of the single file instead;
-// --bench-view times view.html (view_test.js).
+// cache), the sizes of the site and of the single file, and the frame times
+// of the makers' run with and without an editor instead; --bench-view times
+// view.html (view_test.js).
 "use strict";
 const fs = require("fs");
 const path = require("path");
 const {url, work, mode, minimumPsnr, launchChromium, counts, check, desktopStill, psnr, brightest,
        titleValue, openPage, waitForState, framesDrawn, waitForFrames} = require("./support");
 const delivery = require("./delivery_test");
+const edit = require("./edit_test");
 const firefox = require("./firefox_test");
 const view = require("./view_test");
 
@@ -295,6 +299,7 @@ async function bench(browser, problems) {
   await benchPlay(browser, problems, "1920x1440",
                   {viewport: {width: 1280, height: 720}, scale: 2}, 20);
   await delivery.startupFigures(browser, problems);
+  await edit.bench(browser, problems);
 }
 
 (async () => {
@@ -309,6 +314,7 @@ async function bench(browser, problems) {
       await stills(browser, problems);
       await show(browser, problems);
       await failures(browser, problems);
+      await edit.run(browser, problems);
       await delivery.run(browser, problems);
       await view.run(browser, problems);
       await firefox.run(problems);

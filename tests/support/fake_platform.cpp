@@ -47,9 +47,11 @@ bool FakePlatform::restoreDisplayMode() {
 WindowHandle FakePlatform::createWindow(const char*, const char* t, WindowStyle style, int x, int y,
                                         int w, int h) {
     const bool fine = ok("createWindow");
-    calls.push_back(std::string(style == WindowStyle::Popup ? "popup " : "captioned ") +
-                    std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(w) + "x" +
-                    std::to_string(h));
+    const char* kind = style == WindowStyle::Popup        ? "popup "
+                       : style == WindowStyle::SystemMenu ? "captioned "
+                                                          : "overlapped ";
+    calls.push_back(std::string(kind) + std::to_string(x) + "," + std::to_string(y) + " " +
+                    std::to_string(w) + "x" + std::to_string(h));
     title = t;
     return fine ? &windowObject : nullptr;
 }

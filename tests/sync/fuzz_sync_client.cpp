@@ -1,6 +1,7 @@
 // Fuzz target: the bytes an editor could send, read by the client after its
 // greeting (greeting included), split into pieces of the first byte's
-// length, over a transport that hands them in as they come.
+// length, over a transport that hands them in as they come: as a byte
+// stream, or (the first byte's bit 6) each piece as a message of its own.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -20,10 +21,14 @@ class FedTransport : public platform::SyncTransport {
     State update() override { return cut ? State::Closed : state_; }
     void sendGreeting(std::span<const std::uint8_t>) override {}
     void send(std::span<const std::uint8_t>) override {}
-    void takeReceived(std::vector<std::uint8_t>& into) override {
+    bool takeReceived(std::vector<std::uint8_t>& into) override {
+        if (piece.empty()) return false;
         into.insert(into.end(), piece.begin(), piece.end());
         piece.clear();
+        return true;
     }
+    bool carriesMessages() const override { return messages; }
+    bool messages = false;  // each piece a message, as a WebSocket hands them in
     void close() override { state_ = State::Closed; }
     std::string closeReason() const override { return "closed"; }
 
@@ -36,10 +41,12 @@ class FedTransport : public platform::SyncTransport {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const std::size_t step = data[0] % 32 + 1;
+    const bool messages = (data[0] & 0x40) != 0;
     ++data;
     --size;
     std::vector<SyncTrack> tracks = makeShowTrackSet();
     FedTransport transport;
+    transport.messages = messages;
     SyncHandlers handlers;
     bool dropped = false;
     handlers.disconnected = [&dropped] { dropped = true; };

@@ -40,5 +40,11 @@ int main(int argc, char** argv) {
         4, 0, 5};                                         // PAUSE 0, SAVE_TRACKS
     session.insert(session.end(), commands.begin(), commands.end());
     write(corpus / "session", session);
+    // Messages of 12 bytes: the greeting, then SET_ROW, SET_ROW and PAUSE.
+    std::vector<std::uint8_t> messages = {0x40 | 11};
+    messages.insert(messages.end(), greeting.begin(), greeting.end());
+    const std::vector<std::uint8_t> whole = {3, 0, 0, 0, 16, 3, 0, 0, 0, 32, 4, 0};
+    messages.insert(messages.end(), whole.begin(), whole.end());
+    write(corpus / "messages", messages);
     return 0;
 }

@@ -113,10 +113,21 @@ class ScriptedTransport : public platform::SyncTransport {
     void send(std::span<const std::uint8_t> bytes) override {
         sent.insert(sent.end(), bytes.begin(), bytes.end());
     }
-    void takeReceived(std::vector<std::uint8_t>& into) override {
+    bool takeReceived(std::vector<std::uint8_t>& into) override {
+        if (messages) {
+            if (queued.empty()) return false;
+            into.insert(into.end(), queued.front().begin(), queued.front().end());
+            queued.pop_front();
+            return true;
+        }
         into.insert(into.end(), incoming.begin(), incoming.end());
         incoming.clear();
+        return true;
     }
+    bool carriesMessages() const override { return messages; }
+    // As a WebSocket: what arrives comes in messages, taken one at a time.
+    bool messages = false;
+    std::deque<Bytes> queued;
     void close() override { state_ = State::Closed; }
     std::string closeReason() const override { return reason; }
     void cut() { state_ = State::Closed; }
@@ -238,6 +249,40 @@ TEST_F(SyncClientTest, ACutMidMessageAWrongGreetingAndSilenceAreNamed) {
     client->update(13.7);
     EXPECT_EQ(transport.opens, 4);
     EXPECT_EQ(notes.size(), 1u);
+}
+
+// Over a transport that carries messages (a WebSocket), each message holds
+// whole protocol messages: one or more, never a part.
+TEST_F(SyncClientTest, MessagesHoldWholeCommandsAndACutOneDropsTheConnection) {
+    transport.messages = true;
+    transport.next = platform::SyncTransport::State::Open;
+    client->update(0.0);
+    transport.queued = {bytesOf("hello, demo!"),
+                        {4, 1},
+                        {3, 0, 0, 0, 7, 3, 0, 0, 0, 8},
+                        {0, 0, 0, 0, 0, 0, 0, 0, 2, 0x3F, 0x80, 0, 0, 0}};
+    client->update(0.1);
+    ASSERT_TRUE(client->connected());
+    EXPECT_EQ(pauses, std::vector<bool>{true});
+    EXPECT_EQ(rows, (std::vector<std::uint32_t>{7, 8}));
+    ASSERT_EQ(tracks[0].keys.size(), 1u);
+    EXPECT_EQ(tracks[0].keys[0], (TrackKey{2, 1.0f, Interpolation::Step}));
+
+    // A SET_ROW whose last byte comes in the next message.
+    transport.queued = {{3, 0, 0, 0}, {9}};
+    client->update(0.2);
+    EXPECT_FALSE(client->connected());
+    EXPECT_EQ(rows.size(), 2u);
+    EXPECT_EQ(notes.back(),
+              "sync editor at here:1: a message from the editor was cut: it ends within a "
+              "command; connection dropped; trying again about once a second");
+    EXPECT_EQ(lost, 1);
+
+    // The greeting, too, is one message of its own.
+    transport.queued = {bytesOf("hello, "), bytesOf("demo!")};
+    client->update(1.3);
+    EXPECT_FALSE(client->connected());
+    EXPECT_NE(notes.back().find("it ends within a greeting"), std::string::npos) << notes.back();
 }
 
 }  // namespace

@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 for program in brontavik-edit brontavik-capture; do
     [[ -x "$NATIVE_BIN/$program" ]] || fail "no native $program in $NATIVE_BIN"
 done
-start_x 800x600
+start_x 1024x768
 start_pulse
 record null "$work/rec.raw"
 export work

@@ -4,9 +4,6 @@
 #include <string>
 
 #include "app/edit/edit_session.h"
-#include "app/main_loop.h"
-#include "app/main_window.h"
-#include "runtime/window_state.h"
 #include "tools/capture/show_folder.h"
 #include "tools/edit/edit_options.h"
 
@@ -28,11 +25,7 @@ int main(int argc, char** argv) {
     if (!enterShowFolder(options.tracksFolder, error)) return fail(error);
     EditSession session(options);
     if (!session.prepare(error)) return fail(error);
-    // An ordinary window the maker can move beside the editor; no display
-    // mode is switched.
-    windowTopLeft = {0.0, 0.0, 0.0, 1};
-    windowBottomRight = {800.0, 600.0, 0.0, 1};
-    if (!createMainWindow(kWindowTitle, 800, 600, 32, false, false)) return 1;
+    if (!openEditWindow()) return 1;
     session.begin();
     return runEditLoop(session);
 }

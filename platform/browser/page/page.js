@@ -3,7 +3,8 @@
 // page waits for the viewer's start gesture (browsers let sound start only
 // after one); the gesture starts it, and the page does what the browser
 // platform asks of it (page_hooks.h). ?at=SECONDS (address.js) draws that
-// one scene time at once and holds it.
+// one scene time at once and holds it; ?sync= and ?tracks= start the makers'
+// run, the latter with the track files written in first (tracks.js).
 "use strict";
 (() => {
   const program = {
@@ -126,6 +127,9 @@
         play.page.problem(`The program stopped: ${what}.`, "Reload the page to try again.");
       },
     });
+    if (pageAddress.tracks) {
+      play.tracks = await exportedTracks.writeInto(play.module, pageAddress.tracks);
+    }
     return play;
   }
 
@@ -152,6 +156,8 @@
       },
       fullscreenLeftByPage: () => fullscreen.leftByPage(),
       sceneTime: () => pageAddress.at,
+      syncEditor: () => pageAddress.sync,
+      tracksFolder: () => play.tracks || null,
       focusCanvas: () => { if (isCurrent()) canvas().focus({preventScroll: true}); },
       setCursorHidden(hidden) {
         // The program hides it while it waits; over the start button it stays.
@@ -361,11 +367,17 @@
   window.addEventListener("error", (event) => uncaught(event.message));
   observeCanvas(canvas());
 
-  if (pageAddress.notes.length > 0) {
-    const note = document.getElementById("start-note");
-    note.textContent = pageAddress.notes.join(" ");
-    note.hidden = false;
+  const startNotes = [...pageAddress.notes];
+  if (pageAddress.sync || pageAddress.tracks) {
+    startNotes.push("The makers' run: Space pauses, Left and Right seek 1 s, Page Up and Page " +
+                    "Down 10 s, Home goes to the start, M marks, L loops the marked span.");
   }
+  function showStartNotes() {
+    const note = document.getElementById("start-note");
+    note.textContent = startNotes.join(" ");
+    note.hidden = startNotes.length === 0;
+  }
+  showStartNotes();
   // A touch screen is tapped, not clicked.
   if (matchMedia("(hover: none) and (pointer: coarse)").matches) {
     startButton.textContent = "Tap to start";
@@ -378,6 +390,10 @@
     return makePlay();
   }).then((play) => {
     current = play;
+    if (play.tracks && play.tracks.found === 0) {
+      startNotes.push(`No track files at ${play.tracks.address}: the show plays as it ships.`);
+      showStartNotes();
+    }
     runProgram(play, () => play.module.callMain([]));
   }).catch(loadFailed);
 })();

@@ -81,6 +81,17 @@ TEST(CreateWindow, FallbackYesGoesOnWithACaptionedWindow) {
     EXPECT_FALSE(fake.called("restoreDisplayMode"));
 }
 
+// A maker's window (not kept on top) is an ordinary one sized by its client
+// area, so the caption does not cover the top of the 800 by 600 picture.
+TEST(CreateWindow, MakersWindowIsOrdinaryAndSizedByItsClientArea) {
+    resetShellState();
+    FakePlatform fake;
+    ASSERT_TRUE(createMainWindow(kWindowTitle, 800, 600, 32, false, false));
+    EXPECT_TRUE(fake.called("overlapped 0,0 800x600"));
+    EXPECT_FALSE(fake.called("changeDisplayMode"));
+    EXPECT_FALSE(fake.called("setWindowPosTopmost"));
+}
+
 TEST(CreateWindow, FallbackNoClosesTheProgramWithExitCodeZero) {
     resetShellState();
     FakePlatform fake;
