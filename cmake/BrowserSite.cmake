@@ -5,8 +5,9 @@
 # their contents (a new build is a new version), and each single-file page
 # is made from the site's files.
 include_guard(GLOBAL)
-# Global names only: the last step runs in the top folder's scope.
-set(BRONTAVIK_SITE_DIR ${CMAKE_BINARY_DIR}/site)
+# Global names only: the last step runs in the top folder's scope, and the
+# pages' folders include this file after the first, which set them.
+set(BRONTAVIK_SITE_DIR ${CMAKE_BINARY_DIR}/site CACHE INTERNAL "The browser build's static folder")
 set(BRONTAVIK_ICON_DIR "" CACHE PATH
     "The native build's icons/hicolor folder (make-icons); default: beside BRONTAVIK_ASSET_DIR")
 if(NOT BRONTAVIK_ICON_DIR)

@@ -89,7 +89,8 @@ endfunction()
 
 # brontavik_folder_is_built(FOLDER OUT): whether this build makes FOLDER: not
 # when it is named for another build or skipped by this one (or lies in a
-# skipped folder).
+# skipped folder, unless it is named for this build: tools/view/browser is
+# made in the browser, where the rest of tools/ is not).
 function(brontavik_folder_is_built folder out)
     get_filename_component(name ${folder} NAME)
     set(built TRUE)
@@ -97,7 +98,8 @@ function(brontavik_folder_is_built folder out)
         set(built FALSE)
     endif()
     foreach(skipped ${BRONTAVIK_SKIPPED_FOLDERS})
-        if(folder STREQUAL skipped OR folder MATCHES "^${skipped}/")
+        if(folder STREQUAL skipped OR
+           (folder MATCHES "^${skipped}/" AND NOT name STREQUAL BRONTAVIK_PLATFORM))
             set(built FALSE)
         endif()
     endforeach()

@@ -1,6 +1,6 @@
 // The show in a real browser: Debian's Chromium, headless, WebGL 2 on
 // SwiftShader, driven by playwright-core against the page served on
-// 127.0.0.1. Usage: node browser_test.js URL WORK_DIR [--bench]
+// 127.0.0.1. Usage: node browser_test.js URL WORK_DIR [--bench | --bench-view]
 // (BRONTAVIK_BIN: the native build's bin folder, for desktop captures)
 //   stills   ?at=5, 20, 45 and 79 against the desktop capture, PSNR >= 35 dB;
 //            ?at=45 at two device pixels to the CSS pixel drawn at 1920x1440
@@ -11,6 +11,7 @@
 //            a browser without WebGL 2
 //   makers   the makers' run: ?sync= against a scripted sync editor on a
 //            WebSocket, ?tracks= against capture --tracks (edit_test.js)
+//   view     view.html, the 3DS scene player (view_test.js)
 //   delivery the single file from disk, the site offline, the multi-file page
 //            from disk, embedding, a phone (delivery_test.js); the single
 //            file in Firefox (firefox_test.js)
@@ -18,7 +19,8 @@
 // --bench plays the whole show at 800x600 and a part of it at 1920x1440 and
 // prints frame times, start-up times (served, from disk, from the offline
 // cache), the sizes of the site and of the single file, and the frame times
-// of the makers' run with and without an editor instead.
+// of the makers' run with and without an editor instead; --bench-view times
+// view.html (view_test.js).
 "use strict";
 const fs = require("fs");
 const path = require("path");
@@ -27,6 +29,7 @@ const {url, work, mode, minimumPsnr, launchChromium, counts, check, desktopStill
 const delivery = require("./delivery_test");
 const edit = require("./edit_test");
 const firefox = require("./firefox_test");
+const view = require("./view_test");
 
 const stillTimes = [5, 20, 45, 79];
 async function stills(browser, problems) {
@@ -305,12 +308,15 @@ async function bench(browser, problems) {
   try {
     if (mode === "--bench") {
       await bench(browser, problems);
+    } else if (mode === "--bench-view") {
+      await view.bench(browser, problems);
     } else {
       await stills(browser, problems);
       await show(browser, problems);
       await failures(browser, problems);
       await edit.run(browser, problems);
       await delivery.run(browser, problems);
+      await view.run(browser, problems);
       await firefox.run(problems);
       check("no console error or page error", problems.length === 0, problems.join(" | "));
     }
@@ -319,6 +325,6 @@ async function bench(browser, problems) {
   } finally {
     await browser.close();
   }
-  if (mode !== "--bench") console.log(`browser: ${counts.passed} passed, ${counts.failed} failed`);
+  if (!mode) console.log(`browser: ${counts.passed} passed, ${counts.failed} failed`);
   process.exit(counts.failed === 0 ? 0 : 1);
 })();

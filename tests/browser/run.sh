@@ -4,10 +4,10 @@
 # browser_test.js, which renders the desktop frames to compare with through
 # the native build's capture tool. The single file is the site's sibling,
 # brontavik.html.
-# Usage: tests/browser/run.sh SITE_DIR [--bench]
+# Usage: tests/browser/run.sh SITE_DIR [--bench | --bench-view]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-site=${1:?"usage: tests/browser/run.sh SITE_DIR [--bench]"}
+site=${1:?"usage: tests/browser/run.sh SITE_DIR [--bench | --bench-view]"}
 shift
 work="$root/build-web/browser-test"
 mkdir -p "$work"
@@ -20,8 +20,14 @@ if [[ ! -d "$work/node_modules/playwright-core" ]] ||
     (cd "$work" && npm ci --no-audit --no-fund --silent)
 fi
 
-# The desktop program renders the frames the browser's are compared with.
-cmake --build "$root/build" --target brontavik-capture >/dev/null
+# The desktop programs render the frames the browser's are compared with;
+# view.html's scene comes from a test program, which a native build made
+# without the tests (scripts/web's own) gets them for.
+if ! grep -q '^BRONTAVIK_TESTS:BOOL=ON' "$root/build/CMakeCache.txt"; then
+    cmake "$root/build" -DBRONTAVIK_TESTS=ON >/dev/null
+fi
+cmake --build "$root/build" --target brontavik-capture brontavik-view make_view_scene \
+    make_big_3ds >/dev/null
 rm -f "$work"/desktop-*.png
 
 # The server takes a free port itself (port 0) and names it once it listens,

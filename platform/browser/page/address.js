@@ -1,6 +1,8 @@
 // What the page's address asks for, read in this one place: the page and
 // the program ask pageAddress, never location.search.
-//   ?at=SECONDS      draw that one scene time and hold it (0 or more)
+//   ?at=SECONDS      draw that one time and hold it (0 or more): the show's
+//                    scene time, or the 3DS scene's on view.html
+//   ?file=URL        view.html: the 3DS file to open, its pictures beside it
 //   ?sync=ws://HOST:PORT
 //                    the makers' run, connected to a sync editor's WebSocket
 //                    (HOST:PORT alone means ws://HOST:PORT; without a port,
@@ -19,7 +21,7 @@ const pageAddress = (() => {
     if (text === null) return null;
     const value = Number(text);
     if (text.trim() !== "" && Number.isFinite(value) && value >= 0) return value;
-    notes.push("?at= takes a scene time in seconds, 0 or more; the whole show plays instead.");
+    notes.push("?at= takes a time in seconds, 0 or more; it plays from the start instead.");
     return null;
   }
 
@@ -68,6 +70,7 @@ const pageAddress = (() => {
   }
 
   const at = sceneTime();
+  const file = (query.get("file") || "").trim() || null;
   let sync = syncEditor();
   let tracks = tracksFolder();
   if (at !== null && (sync !== null || tracks !== null)) {
@@ -77,5 +80,5 @@ const pageAddress = (() => {
     notes.push("With ?sync= the editor holds the keys: ?tracks= is left out.");
     tracks = null;
   }
-  return Object.freeze({at, sync, tracks, notes: Object.freeze(notes)});
+  return Object.freeze({at, file, sync, tracks, notes: Object.freeze(notes)});
 })();

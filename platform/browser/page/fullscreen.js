@@ -6,7 +6,8 @@
 // pointer moves over the stage or after a touch, and hides again after a
 // moment while the page says so (a playing show).
 "use strict";
-function makeFullscreen(stage, button, onChange = () => {}) {
+// `key` names the page's full-screen key in the control's label (none: null).
+function makeFullscreen(stage, button, onChange = () => {}, key = "F") {
   const api = {
     enabled: () => Boolean((document.fullscreenEnabled || document.webkitFullscreenEnabled) &&
                            (stage.requestFullscreen || stage.webkitRequestFullscreen)),
@@ -22,7 +23,7 @@ function makeFullscreen(stage, button, onChange = () => {}) {
 
   function update() {
     const on = mode() !== "off";
-    const label = on ? "Leave full screen (F)" : "Full screen (F)";
+    const label = (on ? "Leave full screen" : "Full screen") + (key ? ` (${key})` : "");
     button.setAttribute("aria-pressed", String(on));
     button.setAttribute("aria-label", label);
     button.title = label;
