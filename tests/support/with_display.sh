@@ -20,6 +20,8 @@ trap stop EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
+# Made here, so the first read below finds it even before the server starts.
+: >"$work/display"
 setpriv --pdeathsig KILL Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset \
     3>"$work/display" 2>"$work/server.log" &
 server=$!
