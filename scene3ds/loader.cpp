@@ -7,6 +7,7 @@
 
 #include "scene3ds/mesh_build.h"
 #include "scene3ds/model3ds_loader.h"
+#include "scene3ds/parallel_meshes.h"
 
 Model3dsLoader::~Model3dsLoader() {
     // The buffer only exists during a load; release it should a load have
@@ -124,12 +125,15 @@ bool Model3dsLoader::parse() {
 }
 
 void Model3dsLoader::buildMeshes() {
-    for (Mesh3ds& mesh : meshes) {
+    if (buildMode != 1 && buildMode != 2) return;
+    // Each mesh is built from its own data alone: side by side on the cores.
+    forEachInParallel(meshes.size(), [this](std::size_t i) {
+        Mesh3ds& mesh = meshes[i];
         if (buildMode == 1) {
             buildNormals(mesh, false);
-        } else if (buildMode == 2) {
+        } else {
             buildNormals(mesh, true);
             buildTangentFrames(mesh);
         }
-    }
+    });
 }

@@ -95,6 +95,13 @@ SceneExtras readSceneExtras(const std::uint8_t* data, std::size_t size) {
 SceneExtras readSceneExtrasFile(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return {};
+    // Only a file that starts as a 3DS file is read whole: this runs beside
+    // the loader, before it has said whether it takes the file.
+    unsigned char head[2] = {0, 0};
+    if (std::fread(head, 1, 2, file) != 2 || (head[0] | head[1] << 8) != chunk3ds::kMain) {
+        std::fclose(file);
+        return {};
+    }
     std::vector<std::uint8_t> bytes;
     if (std::fseek(file, 0, SEEK_END) == 0) {
         const long size = std::ftell(file);

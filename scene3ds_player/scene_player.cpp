@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "scene3ds/load_failure.h"
+#include "scene3ds/parallel_meshes.h"
 #include "scene3ds_render/model_pose.h"
 #include "scene3ds_render/texture_files.h"
 
@@ -19,14 +20,22 @@ constexpr double kMaxPitch = 1.5;
 }  // namespace
 
 bool ScenePlayer::open(const std::string& path, std::string& error) {
-    if (!loader_.load(path.c_str())) {
+    // What the loader does not keep (the node tree, material extras) is
+    // read from the file a second time, beside the loading.
+    bool loaded = false;
+    SceneExtras extras;
+    forEachInParallel(2, [&](std::size_t task) {
+        if (task == 0)
+            loaded = loader_.load(path.c_str());
+        else
+            extras = readSceneExtrasFile(path.c_str());
+    });
+    if (!loaded) {
         error = loadFailureReason(path);
         return false;
     }
     path_ = path;
-    // What the loader does not keep (the node tree, material extras) is
-    // read from the file a second time.
-    renderer_.prepare(loader_, readSceneExtrasFile(path.c_str()));
+    renderer_.prepare(loader_, std::move(extras));
     camera_ = loader_.cameras.empty() ? -1 : 0;
     axis_ = AxisView::Front;
     orbit_ = {};
@@ -38,7 +47,7 @@ void ScenePlayer::setUpGl(RenderContext& context, std::vector<std::string>& warn
     // Textures lie beside the file.
     fs::path folder = pathFromUtf8(path_).parent_path();
     if (folder.empty()) folder = ".";
-    renderer_.makeTextures(folder, context, warnings);
+    renderer_.setUpGl(folder, context, warnings);
 }
 
 std::uint32_t ScenePlayer::frame() const {

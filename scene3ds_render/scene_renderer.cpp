@@ -5,6 +5,7 @@
 #include <map>
 
 #include "scene/gl_headers.h"
+#include "scene3ds/parallel_meshes.h"
 #include "scene/render_state.h"
 #include "scene3ds_render/bump_maps.h"
 #include "scene3ds_render/model_pose.h"
@@ -57,13 +58,20 @@ void makeTexture(RenderContext& context, int slot, const TexturePicture& picture
 
 void SceneRenderer::prepare(const Model3ds& model, SceneExtras extras) {
     model_ = &model;
-    placement_.build(model, std::move(extras));
+    // The placement and each mesh's draw list are made from the model alone:
+    // side by side on the cores.
+    const std::size_t meshCount = model.meshes.size();
+    lists_.assign(meshCount, {});
+    buffers_.markStale();
+    forEachInParallel(meshCount + 1, [&](std::size_t i) {
+        if (i == meshCount)
+            placement_.build(model, std::move(extras));
+        else
+            lists_[i] = buildDrawList(model, model.meshes[i]);
+    });
     materialExtras_.clear();
     for (const Material3ds& material : model.materials)
         materialExtras_.push_back(placement_.extras().material(material.name));
-    lists_.clear();
-    lists_.reserve(model.meshes.size());
-    for (const Mesh3ds& mesh : model.meshes) lists_.push_back(buildDrawList(model, mesh));
     edges_.assign(model.meshes.size(), {});
     normalLines_.assign(model.meshes.size(), {});
     tangentLines_.assign(model.meshes.size(), {});
@@ -77,10 +85,10 @@ void SceneRenderer::setUp(const Model3ds& model, const std::filesystem::path& fo
                           RenderContext& context, std::vector<std::string>& warnings,
                           SceneExtras extras) {
     prepare(model, std::move(extras));
-    makeTextures(folder, context, warnings);
+    setUpGl(folder, context, warnings);
 }
 
-void SceneRenderer::makeTextures(const std::filesystem::path& folder, RenderContext& context,
+void SceneRenderer::setUpGl(const std::filesystem::path& folder, RenderContext& context,
                                  std::vector<std::string>& warnings) {
     const Model3ds& model = *model_;
     context_ = &context;
@@ -118,6 +126,8 @@ void SceneRenderer::makeTextures(const std::filesystem::path& folder, RenderCont
         textureSlots_[i] = slot;
     }
     setUpBumpMaps(folder, warnings);
+    buffers_.upload(useBufferObjects_ ? platform::glBufferObjects() : platform::GlBufferObjects{},
+                    model, lists_);
 }
 
 void SceneRenderer::setUpBumpMaps(const std::filesystem::path& folder,
@@ -381,12 +391,12 @@ void SceneRenderer::drawMesh(std::size_t index, bool transparentPass, const Draw
 
     if (options.wire && edges_[index].empty()) edges_[index] = meshEdges(mesh);
 
-    glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
-    glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
-    glTexCoordPointer(2, GL_FLOAT, 0, mesh.uv.data());
+    // The edges in the colour of the mesh's first material, unlit, once.
+    if (options.wire && transparentPass) return;
+    // Every way out below lets the buffers go again, so what is drawn next
+    // from memory is not read from a buffer.
+    buffers_.pointAtVertices(index, mesh);
     if (options.wire) {
-        // The edges in the colour of the mesh's first material, unlit.
-        if (transparentPass) return;
         const int m = list.smooth.empty() ? (list.flat.empty() ? -1 : list.flat[0].material)
                                           : list.smooth[0].material;
         const auto& d = materialOf(m).diffuse;
@@ -396,9 +406,11 @@ void SceneRenderer::drawMesh(std::size_t index, bool transparentPass, const Draw
         glDrawElements(GL_LINES, static_cast<GLsizei>(edges_[index].size()), GL_UNSIGNED_SHORT,
                        edges_[index].data());
         glEnable(GL_LIGHTING);
+        buffers_.unbind();
         return;
     }
-    for (const MaterialBatch& batch : list.smooth) {
+    for (std::size_t b = 0; b < list.smooth.size(); ++b) {
+        const MaterialBatch& batch = list.smooth[b];
         if (!inPass(batch.material)) continue;
         const Material3ds& material = materialOf(batch.material);
         const float alpha = 1.0f - std::clamp(material.transparency, 0.0f, 1.0f);
@@ -408,6 +420,7 @@ void SceneRenderer::drawMesh(std::size_t index, bool transparentPass, const Draw
             glDisable(GL_LIGHTING);
             glDisable(GL_TEXTURE_2D);
             glColor4f(material.diffuse[0], material.diffuse[1], material.diffuse[2], alpha);
+            buffers_.unbindIndices();
             // A wire material's faces show as their edges: those of its own
             // triangles.
             std::vector<std::uint16_t> lines;
@@ -427,13 +440,11 @@ void SceneRenderer::drawMesh(std::size_t index, bool transparentPass, const Draw
         if (textured) glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         applyMaterial(batch.material, textured, alpha);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(batch.indices.size()), GL_UNSIGNED_SHORT,
-                       batch.indices.data());
+                       buffers_.batchIndices(index, b, batch));
         if (textured) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
     if (!list.flat.empty()) {
-        glVertexPointer(3, GL_FLOAT, 0, list.flatPositions.data());
-        glNormalPointer(GL_FLOAT, 0, list.flatNormals.data());
-        glTexCoordPointer(2, GL_FLOAT, 0, list.flatUv.data());
+        buffers_.pointAtFlatVertices(index, list);
         for (const FlatRun& run : list.flat) {
             if (!inPass(run.material)) continue;
             const float alpha =
@@ -447,6 +458,7 @@ void SceneRenderer::drawMesh(std::size_t index, bool transparentPass, const Draw
         }
     }
     glDisable(GL_TEXTURE_2D);
+    buffers_.unbind();
 }
 
 void SceneRenderer::draw(std::uint32_t frame, const ViewSetup& view, int width, int height,

@@ -15,6 +15,7 @@
 #include "scene3ds/model3ds.h"
 #include "scene3ds/scene_extras.h"
 #include "scene3ds_render/draw_lists.h"
+#include "scene3ds_render/mesh_buffers.h"
 #include "scene3ds_render/scene_placement.h"
 #include "scene3ds_render/scene_views.h"
 
@@ -35,15 +36,21 @@ class SceneRenderer {
     // places its objects by the file's node tree in `extras` where it names
     // them (else as the loader placed them). Needs no GL.
     void prepare(const Model3ds& model, SceneExtras extras = {});
-    // prepare(), then loads the first texture map of every material from
-    // `folder` into the context's slots (a GL context must be current). A
-    // picture that cannot be found or read adds one line to `warnings`
-    // naming the file; its materials draw in their own colours.
+    // prepare(), then setUpGl(): loads the first texture map of every
+    // material from `folder` into the context's slots and hands the meshes
+    // to the GL (a GL context must be current). A picture that cannot be
+    // found or read adds one line to `warnings` naming the file; its
+    // materials draw in their own colours.
     void setUp(const Model3ds& model, const std::filesystem::path& folder, RenderContext& context,
                std::vector<std::string>& warnings, SceneExtras extras = {});
-    // The textures alone, for a renderer prepare() has made ready.
-    void makeTextures(const std::filesystem::path& folder, RenderContext& context,
-                      std::vector<std::string>& warnings);
+    // The GL's part alone, for a renderer prepare() has made ready: the
+    // textures, and the meshes in buffer objects where the GL has them.
+    void setUpGl(const std::filesystem::path& folder, RenderContext& context,
+                 std::vector<std::string>& warnings);
+    // Whether setUpGl() puts the meshes in buffer objects where the GL has
+    // them (the default) or every draw hands them over from memory.
+    void useBufferObjects(bool use) { useBufferObjects_ = use; }
+    bool drawsFromBufferObjects() const { return buffers_.inUse(); }
 
     // Draws `frame` of the animation from `view` into the current viewport
     // of `width` by `height` pixels, clearing it first.
@@ -78,6 +85,8 @@ class SceneRenderer {
     std::vector<const MaterialExtras*> materialExtras_;
     RenderContext* context_ = nullptr;
     std::vector<MeshDrawList> lists_;
+    MeshBuffers buffers_;
+    bool useBufferObjects_ = true;
     // Per material: its texture's slot, or -1.
     std::vector<int> textureSlots_;
     // Per material: its bump map's normal map's slot, or -1.

@@ -1,6 +1,8 @@
 // The layer's side of the platform's GL seam: an OpenGL ES 3.0 context,
-// and the held-back draws handed over before a frame is shown.
+// the held-back draws handed over before a frame is shown, and no buffer
+// objects.
 #include "platform/gl_layer/gl_layer.h"
+#include "platform/gl_buffer_objects.h"
 #include "platform/gl_library.h"
 
 namespace platform {
@@ -11,6 +13,11 @@ GlLibrary glLibrary() {
 
 void finishGlFrame() {
     gl_layer::flush();
+}
+
+GlBufferObjects glBufferObjects() {
+    // The layer batches client arrays itself.
+    return {};
 }
 
 GlCounts glCounts() {

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <vector>
 
 #include "scene3ds/model3ds_loader.h"
+#include "scene3ds/parallel_meshes.h"
 #include "tests/scene3ds/chunk_writer.h"
 #include "tests/scene3ds/test_loaders.h"
 
@@ -176,3 +179,11 @@ TEST(MeshBuild, NormalizeKeepsZero) {
 }
 
 }  // namespace
+
+TEST(ParallelMeshes, EveryPieceOfWorkRunsOnceWhateverTheCount) {
+    for (std::size_t count : {0u, 1u, 2u, 3u, 17u, 5000u}) {
+        std::vector<std::atomic<int>> runs(count);
+        forEachInParallel(count, [&](std::size_t i) { runs[i]++; });
+        for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(runs[i].load(), 1) << i << " of " << count;
+    }
+}

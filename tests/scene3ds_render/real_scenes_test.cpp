@@ -431,3 +431,46 @@ TEST_F(RealScenes, TangentFramesAreDrawnWhereTheLoaderPutThem) {
 }
 
 }  // namespace
+
+TEST_F(RealScenes, BufferObjectsDrawWhatClientArraysDraw) {
+    // The system's GL keeps the meshes in buffer objects; drawn from memory
+    // (as the layer draws) every pixel is the same, filled and wired, with
+    // smooth and flat meshes, textures and wire materials among the files.
+    // Draw lists made again leave the old buffers unused until the next
+    // set-up, which lets them go and makes new ones.
+    int compared = 0, fromBuffers = 0;
+    for (const std::string& path : realFiles()) {
+        auto model = std::make_unique<Model3dsLoader>();
+        if (!model->load(path.c_str())) continue;
+        SCOPED_TRACE(path);
+        const fs::path folder = fs::path(path).parent_path();
+        const ViewSetup setup =
+            axisViewSetup(AxisView::Front, {}, sceneBounds(*model, 0), kWidth, kHeight);
+        for (bool wire : {false, true}) {
+            DrawOptions options = magentaBackground();
+            options.wire = wire;
+            std::vector<std::uint8_t> pictures[3];
+            for (int way = 0; way < 3; ++way) {
+                SceneRenderer renderer;
+                renderer.useBufferObjects(way != 1);
+                std::vector<std::string> warnings;
+                renderer.setUp(*model, folder, renderContext(), warnings,
+                               readSceneExtrasFile(path.c_str()));
+                if (way == 0 && !wire) fromBuffers += renderer.drawsFromBufferObjects();
+                if (way == 2) {
+                    renderer.prepare(*model, readSceneExtrasFile(path.c_str()));
+                    EXPECT_FALSE(renderer.drawsFromBufferObjects());
+                    renderer.setUpGl(folder, renderContext(), warnings);
+                }
+                renderer.draw(0, setup, kWidth, kHeight, options);
+                glFinish();
+                pictures[way] = context->readPixels();
+            }
+            EXPECT_TRUE(pictures[0] == pictures[1]) << (wire ? "wired" : "filled");
+            EXPECT_TRUE(pictures[2] == pictures[1]) << (wire ? "wired" : "filled");
+        }
+        ++compared;
+    }
+    EXPECT_GE(compared, 100);
+    EXPECT_EQ(fromBuffers, compared);
+}
