@@ -69,32 +69,31 @@ void MeshBuffers::release() {
     stale_ = false;
 }
 
-void MeshBuffers::pointAtVertices(std::size_t index, const Mesh3ds& mesh) {
+void MeshBuffers::pointAt(GLuint buffer, std::size_t normalsAt, std::size_t uvAt,
+                          const std::vector<Vec3f>& positions, const std::vector<Vec3f>& normals,
+                          const std::vector<Vec2f>& uv) {
     if (!inUse()) {
-        glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
-        glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
-        glTexCoordPointer(2, GL_FLOAT, 0, mesh.uv.data());
+        glVertexPointer(3, GL_FLOAT, 0, positions.data());
+        glNormalPointer(GL_FLOAT, 0, normals.data());
+        glTexCoordPointer(2, GL_FLOAT, 0, uv.data());
         return;
     }
-    const Buffers& b = meshes_[index];
-    gl_.bindBuffer(GL_ARRAY_BUFFER, b.vertices);
+    gl_.bindBuffer(GL_ARRAY_BUFFER, buffer);
     glVertexPointer(3, GL_FLOAT, 0, at(0));
-    glNormalPointer(GL_FLOAT, 0, at(b.normalsAt));
-    glTexCoordPointer(2, GL_FLOAT, 0, at(b.uvAt));
+    glNormalPointer(GL_FLOAT, 0, at(normalsAt));
+    glTexCoordPointer(2, GL_FLOAT, 0, at(uvAt));
+}
+
+void MeshBuffers::pointAtVertices(std::size_t index, const Mesh3ds& mesh) {
+    const Buffers* b = inUse() ? &meshes_[index] : nullptr;
+    pointAt(b ? b->vertices : 0, b ? b->normalsAt : 0, b ? b->uvAt : 0, mesh.positions,
+            mesh.normals, mesh.uv);
 }
 
 void MeshBuffers::pointAtFlatVertices(std::size_t index, const MeshDrawList& list) {
-    if (!inUse()) {
-        glVertexPointer(3, GL_FLOAT, 0, list.flatPositions.data());
-        glNormalPointer(GL_FLOAT, 0, list.flatNormals.data());
-        glTexCoordPointer(2, GL_FLOAT, 0, list.flatUv.data());
-        return;
-    }
-    const Buffers& b = meshes_[index];
-    gl_.bindBuffer(GL_ARRAY_BUFFER, b.flat);
-    glVertexPointer(3, GL_FLOAT, 0, at(0));
-    glNormalPointer(GL_FLOAT, 0, at(b.flatNormalsAt));
-    glTexCoordPointer(2, GL_FLOAT, 0, at(b.flatUvAt));
+    const Buffers* b = inUse() ? &meshes_[index] : nullptr;
+    pointAt(b ? b->flat : 0, b ? b->flatNormalsAt : 0, b ? b->flatUvAt : 0, list.flatPositions,
+            list.flatNormals, list.flatUv);
 }
 
 const void* MeshBuffers::batchIndices(std::size_t index, std::size_t batch,

@@ -46,6 +46,11 @@ class MeshBuffers {
         std::size_t flatNormalsAt = 0, flatUvAt = 0;
         std::vector<std::size_t> batchAt;
     };
+    // The three arrays from `buffer` at these offsets, or from memory.
+    void pointAt(GLuint buffer, std::size_t normalsAt, std::size_t uvAt,
+                 const std::vector<Vec3f>& positions, const std::vector<Vec3f>& normals,
+                 const std::vector<Vec2f>& uv);
+
     platform::GlBufferObjects gl_;
     std::vector<Buffers> meshes_;
     bool stale_ = false;
