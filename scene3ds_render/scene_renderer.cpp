@@ -5,8 +5,8 @@
 #include <map>
 
 #include "scene/gl_headers.h"
-#include "scene3ds/parallel_meshes.h"
 #include "scene/render_state.h"
+#include "scene3ds/parallel_meshes.h"
 #include "scene3ds_render/bump_maps.h"
 #include "scene3ds_render/model_pose.h"
 #include "scene3ds_render/texture_files.h"
@@ -89,7 +89,7 @@ void SceneRenderer::setUp(const Model3ds& model, const std::filesystem::path& fo
 }
 
 void SceneRenderer::setUpGl(const std::filesystem::path& folder, RenderContext& context,
-                                 std::vector<std::string>& warnings) {
+                            std::vector<std::string>& warnings) {
     const Model3ds& model = *model_;
     context_ = &context;
     GLint maxSize = 0;

@@ -1,8 +1,8 @@
 // The layer's side of the platform's GL seam: an OpenGL ES 3.0 context,
 // the held-back draws handed over before a frame is shown, and no buffer
 // objects.
-#include "platform/gl_layer/gl_layer.h"
 #include "platform/gl_buffer_objects.h"
+#include "platform/gl_layer/gl_layer.h"
 #include "platform/gl_library.h"
 
 namespace platform {

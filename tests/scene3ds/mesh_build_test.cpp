@@ -184,6 +184,7 @@ TEST(ParallelMeshes, EveryPieceOfWorkRunsOnceWhateverTheCount) {
     for (std::size_t count : {0u, 1u, 2u, 3u, 17u, 5000u}) {
         std::vector<std::atomic<int>> runs(count);
         forEachInParallel(count, [&](std::size_t i) { runs[i]++; });
-        for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(runs[i].load(), 1) << i << " of " << count;
+        for (std::size_t i = 0; i < count; ++i)
+            EXPECT_EQ(runs[i].load(), 1) << i << " of " << count;
     }
 }
