@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "tests/scene3ds/chunk_writer.h"
 
 using namespace test3ds;
@@ -169,3 +172,26 @@ TEST(SceneExtras, DamagedFilesGiveWhatCanBeRead) {
 }
 
 }  // namespace
+
+TEST(SceneExtras, FilesAreReadWholeOnlyWhenTheyStartAsA3dsFile) {
+    // The read runs beside the loader, before it has taken the file: the
+    // head is checked first, and a 3DS file must pass that check.
+    Chunk hidden(0x4000);
+    hidden.str("ghost").add(Chunk(0x4010)).add(Chunk(0x4100));
+    std::vector<std::uint8_t> bytes = sceneFile({hidden});
+    const std::string path = ::testing::TempDir() + "extras_head.3ds";
+    auto write = [&](const std::vector<std::uint8_t>& b) {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(b.data(), 1, b.size(), f);
+        std::fclose(f);
+    };
+    write(bytes);
+    EXPECT_TRUE(readSceneExtrasFile(path.c_str()).objectHidden("ghost"));
+    bytes[0] ^= 0xFF;  // no longer a main chunk
+    write(bytes);
+    EXPECT_FALSE(readSceneExtrasFile(path.c_str()).objectHidden("ghost"));
+    write({0x4D});  // shorter than a chunk id
+    EXPECT_TRUE(readSceneExtrasFile(path.c_str()).hiddenObjects.empty());
+    std::remove(path.c_str());
+}
